@@ -1,0 +1,10 @@
+// Process-wide operations.
+#pragma once
+
+namespace Velotrax::os {
+
+// Flushes standard output and standard error, so redirected output is never lost, then ends the
+// process at once: no static destructors or exit handlers run.
+[[noreturn]] void exitNow(int status);
+
+}  // namespace Velotrax::os

@@ -1,0 +1,216 @@
+#include "options.h"
+
+#include <sstream>
+#include <vector>
+
+#include <boost/algorithm/string/predicate.hpp>
+#include <boost/filesystem/operations.hpp>
+#include <boost/program_options.hpp>
+
+#include "console.h"
+#include "os/dialogs.h"
+
+namespace po = boost::program_options;
+namespace fs = boost::filesystem;
+
+namespace Velotrax {
+
+namespace {
+
+constexpr std::string_view kProgramName = "velotrax";
+constexpr unsigned kLineLength = 80;
+constexpr unsigned kMinDescriptionLength = 40;
+
+po::options_description visibleOptions(RunSettings& s) {
+  po::options_description options("Options", kLineLength, kMinDescriptionLength);
+  options.add_options()
+      ("help,h", "Show this help")
+      ("verbose,v", po::bool_switch(&s.verbose), "Be more verbose in output to console")
+      ("fullscreen,f", po::bool_switch(&s.fullscreen),
+       "Fullscreen Mode: Open all Graphics Windows in Fullscreen")
+      ("watch,w", po::bool_switch(&s.watch), "Watch Mode: Watch for changes in procedure paths")
+      ("separate,s", po::bool_switch(&s.separate),
+       "Execute HALCON/HDevEngine in separate process")
+      ("version,V", po::bool_switch(&s.version), "Show version information")
+      ("search-parent", po::bool_switch(&s.searchParent),
+       "Search parent directories if relative paths are used")
+      ("no-dialogs", po::bool_switch(&s.noDialogs), "Never open any dialog")
+      ("no-default-window", po::bool_switch(&s.noDefaultWindow),
+       "Do not open any default Graphics Window")
+      ("procedures-path", po::value<std::vector<std::string>>(),
+       "Add directory to HDevelop external procedures search path")
+      ("watch-dirs", po::value<std::vector<std::string>>(),
+       "Adds directory to list of directories watched for changes (Procedure paths are added "
+       "automatically). Implies --watch.)")
+      ("debug", po::bool_switch(&s.debug), "Enable HDevEngine Debugging")
+      ("debug-password", po::value<std::string>()->default_value(
+           "", "HDevEngine Debugging password (default is no password)"))
+      ("debug-port", po::value<int>()->default_value(
+           kDefaultDebugPort, "HDevEngine Debugging port (default is 57786)"))
+      ("debug-wait-for-connection", po::bool_switch(&s.debugWaitForConnection),
+       "HDevEngine Debugging: Wait for connection <true|false> (default is false)")
+      ("halconroot", po::value<std::string>()->default_value(
+           "", "Override HALCONROOT to be used. Default is to use the HALCONROOT environment "
+               "variable."))
+      ("halconversion,n", po::value<std::string>()->default_value(
+           "", "Try to set HALCONROOT automatically for the specified major.minor version (e.g. "
+               "\"13.0\" or \"18.11-Steady\"). Default is to use the HALCONROOT environment "
+               "variable."))
+      ("checkonly,c", po::bool_switch(&s.checkonly), "Check only")
+      ("ignore-unresolved-lines", po::bool_switch(&s.ignoreUnresolvedLines),
+       "Ignore unresolved script lines (e.g. external procedures that could not be found)")
+      ("ignore-invalid-lines", po::bool_switch(&s.ignoreInvalidLines),
+       "Ignore invalid script lines")
+      ("execute-procedures-jit-compiled", po::bool_switch(&s.executeProceduresJitCompiled),
+       "Try to Just-In-Time compile procedures")
+      ("get-version", po::bool_switch(&s.getVersion),
+       "Get automatically determined active HALCON version");
+  return options;
+}
+
+po::options_description hiddenOptions() {
+  po::options_description hidden("Hidden");
+  hidden.add_options()(
+      "pargs", po::value<std::vector<std::string>>()->multitoken()->composing()->zero_tokens(),
+      "positional arguments");
+  return hidden;
+}
+
+// Positional tokens and unregistered options, in command-line order, exactly as typed.
+std::vector<std::string> tokenList(int argc, const char* const argv[], RunSettings& s,
+                                   po::variables_map& values) {
+  po::options_description allowed("Allowed options");
+  allowed.add(visibleOptions(s)).add(hiddenOptions());
+  po::positional_options_description positional;
+  positional.add("pargs", -1);
+
+  po::parsed_options parsed = po::command_line_parser(argc, argv)
+                                  .options(allowed)
+                                  .positional(positional)
+                                  .allow_unregistered()
+                                  .run();
+  po::store(parsed, values);
+  po::notify(values);
+  std::vector<std::string> tokens = po::collect_unrecognized(parsed.options, po::include_positional);
+  if (!tokens.empty() && tokens.front().starts_with("-")) throw po::unknown_option(tokens.front());
+  return tokens;
+}
+
+template <typename T>
+T valueOf(const po::variables_map& values, const char* name) {
+  return values.count(name) ? values[name].as<T>() : T{};
+}
+
+bool isDirectory(const std::string& path) {
+  boost::system::error_code ignored;
+  return fs::is_directory(path, ignored);
+}
+
+bool isRegularFile(const std::string& path) {
+  boost::system::error_code ignored;
+  return fs::is_regular_file(path, ignored);
+}
+
+void warnAboutMissingPaths(const RunSettings& s) {
+  for (const std::string& entry : s.proceduresPath) {
+    const bool library = boost::iequals(fs::path(entry).extension().string(), ".hdpl");
+    if (library && !isDirectory(entry)) {
+      if (!isRegularFile(entry)) printError("warning: library path " + entry + " does not exist");
+    } else if (!isDirectory(entry)) {
+      printError("warning: procedure path " + entry + " does not exist");
+    }
+  }
+  for (const std::string& entry : s.watchDirs) {
+    if (!isDirectory(entry)) printError("warning: watch directory " + entry + " does not exist");
+  }
+}
+
+// The script token may carry its argument text: proc.hdvp(1,2) is proc.hdvp with (1,2).
+void takeScript(RunSettings& s, std::vector<std::string> tokens) {
+  s.scriptArgument = tokens.front();
+  s.scriptArguments.assign(tokens.begin() + 1, tokens.end());
+  const auto paren = s.scriptArgument.find('(');
+  if (s.scriptArgument.size() > 1 && paren != std::string::npos) {
+    s.scriptArguments.insert(s.scriptArguments.begin(), s.scriptArgument.substr(paren));
+    s.scriptArgument.erase(paren);
+  }
+}
+
+}  // namespace
+
+std::string usageText() {
+  RunSettings unused;
+  std::ostringstream text;
+  text << "usage: " << kProgramName
+       << "  [options] <[path_to]procedure|[path_to]library:procedure>"
+       << " [(input control params, ...)]\n"
+       << "\n"
+       << visibleOptions(unused) << "\n";
+  return text.str();
+}
+
+std::string openScriptDialog() {
+  static const std::vector<os::FileFilter> filters = {
+      {"All HDevelop scripts (*.hdev;*.hdvp;*.dev;*.dvp;*.hdpl)",
+       "*.hdev;*.hdvp;*.dev;*.dvp;*.hdpl"},
+      {"HDevelop program (*.hdev;*.dev)", "*.hdev;*.dev"},
+      {"HDevelop external procedure (*.hdvp;*.dvp)", "*.hdvp;*.dvp"},
+      {"HDevelop library procedure (specify procedure with :procname) (*.hdpl)", "*.hdpl"},
+  };
+  return os::askOpenFileName("Open HALCON program or procedure - " + std::string(kProductName),
+                             filters);
+}
+
+OptionResult parseOptions(int argc, const char* const argv[], RunSettings& s) {
+  s.scriptArguments.clear();
+  po::variables_map values;
+  std::vector<std::string> tokens;
+  try {
+    tokens = tokenList(argc, argv, s, values);
+  } catch (const po::error& e) {
+    printError(e.what());
+    return OptionResult::failed;
+  }
+  s.help = values.count("help") > 0;
+  if (s.getVersion) s.queryMode = s.noDialogs = s.noDefaultWindow = true;
+
+  enableConsoleMode();
+  if (s.help) {
+    printNormal(usageText());
+    return OptionResult::finished;
+  }
+  if (s.version) {
+    printNormal(kBanner);
+    return OptionResult::finished;
+  }
+
+  s.proceduresPath = valueOf<std::vector<std::string>>(values, "procedures-path");
+  s.debugPassword = valueOf<std::string>(values, "debug-password");
+  s.debugPort = valueOf<int>(values, "debug-port");
+  s.halconroot = valueOf<std::string>(values, "halconroot");
+  s.halconversion = valueOf<std::string>(values, "halconversion");
+  if (values.count("watch-dirs")) {
+    s.watchDirs = valueOf<std::vector<std::string>>(values, "watch-dirs");
+    s.watch = true;
+  }
+  if (s.isChildProcess) {
+    s.separate = s.watch = s.queryMode = false;
+    s.watchDirs.clear();
+  }
+
+  if (!s.queryMode) {
+    if (!tokens.empty()) {
+      takeScript(s, std::move(tokens));
+    } else if (std::string chosen = s.noDialogs ? "" : openScriptDialog(); !chosen.empty()) {
+      s.scriptArgument = chosen;
+      s.scriptChosenByDialog = true;
+    } else {
+      printNormal(usageText());
+      return OptionResult::failed;
+    }
+  }
+  if (s.verbose) warnAboutMissingPaths(s);
+  return OptionResult::proceed;
+}
+
+}  // namespace Velotrax

@@ -1,0 +1,10 @@
+#include "run_settings.h"
+
+namespace Velotrax {
+
+RunSettings& runSettings() {
+  static RunSettings settings;
+  return settings;
+}
+
+}  // namespace Velotrax

@@ -1,0 +1,55 @@
+// The process-wide record of option values and derived run state.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Velotrax {
+
+constexpr int kDefaultDebugPort = 57786;
+
+// Written on the main thread before any other thread exists; only read afterwards.
+struct RunSettings {
+  // Options, each named after its command-line option.
+  bool help = false;
+  bool verbose = false;
+  bool fullscreen = false;
+  bool watch = false;
+  bool separate = false;
+  bool version = false;
+  bool searchParent = false;
+  bool noDialogs = false;
+  bool noDefaultWindow = false;
+  std::vector<std::string> proceduresPath;
+  std::vector<std::string> watchDirs;
+  bool debug = false;
+  std::string debugPassword;
+  int debugPort = kDefaultDebugPort;
+  bool debugWaitForConnection = false;
+  std::string halconroot;
+  std::string halconversion;
+  bool checkonly = false;
+  bool ignoreUnresolvedLines = false;
+  bool ignoreInvalidLines = false;
+  bool executeProceduresJitCompiled = false;
+  bool getVersion = false;
+
+  // Derived state.
+  bool isChildProcess = false;        // started by a separate-mode parent
+  bool queryMode = false;             // only answer a query, run nothing
+  bool scriptChosenByDialog = false;  // the script came from the open-file dialog
+  std::string scriptArgument;         // the script as typed
+  std::vector<std::string> scriptArguments;  // tokens after the script: procedure inputs
+
+  // The resolved script.
+  std::string procedureName;
+  std::string programPath;
+  std::string scriptPath;
+  std::vector<std::string> procedureDirectories;
+  std::vector<std::string> watchList;  // directories the watch loop starts from
+};
+
+// The one record of this process.
+RunSettings& runSettings();
+
+}  // namespace Velotrax
