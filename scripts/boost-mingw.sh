@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Builds Boost 1.81 (headers + static Program_options, Filesystem, Chrono,
+# Thread) for x86_64-w64-mingw32 from Debian's own boost1.81 source package,
+# into a cache directory outside the repository. Runs as root.
+#
+#   VELOTRAX_BOOST_MINGW  cache directory
+#                         (default /var/cache/velotrax/boost-1.81-mingw64)
+#
+# A complete cache holds include/boost, lib/*.a and the stamp file written
+# last; with the stamp present the script returns at once.
+set -euo pipefail
+
+CACHE="${VELOTRAX_BOOST_MINGW:-/var/cache/velotrax/boost-1.81-mingw64}"
+STAMP="$CACHE/.velotrax-boost-complete"
+SRC_PKG=boost1.81
+CXX=x86_64-w64-mingw32-g++-posix
+AR=x86_64-w64-mingw32-ar
+RANLIB=x86_64-w64-mingw32-ranlib
+JOBS=2
+
+log() { printf 'boost-mingw: %s\n' "$*"; }
+die() { printf 'boost-mingw: ERROR: %s\n' "$*" >&2; exit 1; }
+
+if [[ -f "$STAMP" ]]; then
+    log "cached: $CACHE"
+    exit 0
+fi
+
+[[ $EUID -eq 0 ]] || die "must run as root (it edits apt sources)"
+for tool in "$CXX" "$AR" "$RANLIB" apt-get tar xz xargs; do
+    command -v "$tool" >/dev/null || die "missing tool: $tool (apt-get install g++-mingw-w64-x86-64-posix xz-utils)"
+done
+
+SRC_LIST=/etc/apt/sources.list.d/velotrax-boost-src.sources
+WORK="$(mktemp -d /tmp/velotrax-boost-mingw.XXXXXX)"
+STAGE="$CACHE.partial"
+src_added=0
+
+# Drops the temporary deb-src entry and refreshes the package lists so
+# apt is left as it was found.
+restore_apt() {
+    if [[ $src_added -eq 1 ]]; then
+        rm -f "$SRC_LIST"
+        src_added=0
+        log "removed $SRC_LIST; apt-get update"
+        apt-get update -qq || log "WARNING: apt-get update after removing deb-src failed"
+    fi
+}
+cleanup() {
+    local rc=$?
+    restore_apt
+    rm -rf "$WORK"
+    if [[ $rc -ne 0 ]]; then
+        rm -rf "$STAGE"
+        printf 'boost-mingw: FAILED (exit %d); no stamp written\n' "$rc" >&2
+    fi
+    exit "$rc"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# --- 1. fetch the Debian source package -----------------------------------
+# Take URIs and Signed-By from the stanza of debian.sources that carries the
+# plain "bookworm" suite (the main archive, not security).
+DEB_SOURCES=/etc/apt/sources.list.d/debian.sources
+uris="" signed_by=""
+if [[ -f "$DEB_SOURCES" ]]; then
+    IFS=$'\t' read -r uris signed_by < <(awk '
+        function flush() { if (hit && uris != "") { print uris "\t" (sb == "" ? "-" : sb); done = 1 } uris = ""; sb = ""; hit = 0 }
+        done { next }
+        /^[[:space:]]*$/ { flush(); next }
+        /^URIs:/      { sub(/^URIs:[[:space:]]*/, ""); uris = $0 }
+        /^Signed-By:/ { sub(/^Signed-By:[[:space:]]*/, ""); sb = $0 }
+        /^Suites:/    { for (i = 2; i <= NF; i++) if ($i == "bookworm") hit = 1 }
+        END { if (!done) flush() }' "$DEB_SOURCES") || true
+fi
+[[ -n "$uris" ]] || uris=http://deb.debian.org/debian
+[[ -n "$signed_by" && "$signed_by" != "-" ]] || signed_by=/usr/share/keyrings/debian-archive-keyring.gpg
+
+log "adding deb-src entry $SRC_LIST ($uris)"
+src_added=1
+cat >"$SRC_LIST" <<EOF
+Types: deb-src
+URIs: $uris
+Suites: bookworm
+Components: main
+Signed-By: $signed_by
+EOF
+log "apt-get update"
+apt-get update -qq
+log "apt-get source --download-only $SRC_PKG"
+# apt downloads as user _apt: give it a directory it may write to.
+chmod 0755 "$WORK"
+mkdir "$WORK/dl"
+chown _apt "$WORK/dl" 2>/dev/null || true
+(cd "$WORK/dl" && apt-get source --download-only -qq "$SRC_PKG")
+restore_apt
+
+orig=("$WORK"/dl/"$SRC_PKG"_*.orig.tar.*)
+[[ -f "${orig[0]}" ]] || die "no orig tarball downloaded for $SRC_PKG"
+log "unpacking $(basename "${orig[0]}")"
+mkdir -p "$WORK/src"
+tar -xf "${orig[0]}" -C "$WORK/src" --strip-components=1
+SRC="$WORK/src"
+[[ -d "$SRC/libs" ]] || die "unexpected tarball layout (no libs/)"
+
+# --- 2. headers: merge every library's include tree -----------------------
+rm -rf "$STAGE"
+mkdir -p "$STAGE/include/boost" "$STAGE/lib"
+if [[ -d "$SRC/boost" ]]; then
+    cp -a "$SRC/boost/." "$STAGE/include/boost/"
+fi
+n=0
+for inc in "$SRC"/libs/*/include "$SRC"/libs/numeric/*/include; do
+    [[ -d "$inc/boost" ]] || continue
+    cp -a "$inc/boost/." "$STAGE/include/boost/"
+    n=$((n + 1))
+done
+[[ -f "$STAGE/include/boost/version.hpp" ]] || die "headers incomplete (no boost/version.hpp)"
+grep -q 'BOOST_LIB_VERSION "1_81"' "$STAGE/include/boost/version.hpp" \
+    || die "headers are not Boost 1.81"
+log "headers merged from $n libraries"
+
+# --- 3. static libraries --------------------------------------------------
+COMMON=(-O2 -std=c++20 -DNDEBUG -DBOOST_ALL_NO_LIB -D_WIN32_WINNT=0x0A00
+        -I"$STAGE/include")
+declare -A FLAGS SOURCES
+FLAGS[program_options]="-DBOOST_PROGRAM_OPTIONS_STATIC_LINK=1"
+SOURCES[program_options]="$(ls "$SRC"/libs/program_options/src/*.cpp)"
+
+# HAS_INIT_PRIORITY and HAS_BCRYPT are what Boost's own configure checks
+# find for this compiler; consumers then link -lbcrypt.
+FLAGS[filesystem]="-DBOOST_FILESYSTEM_SOURCE -DBOOST_FILESYSTEM_STATIC_LINK=1 -DBOOST_FILESYSTEM_HAS_BCRYPT -DBOOST_FILESYSTEM_HAS_INIT_PRIORITY -DBOOST_USE_WINDOWS_H -DWIN32_LEAN_AND_MEAN -DNOMINMAX -I$SRC/libs/filesystem/src"
+SOURCES[filesystem]="$(ls "$SRC"/libs/filesystem/src/*.cpp)"
+
+# Thread on win32 is built with chrono support and needs the Chrono library.
+FLAGS[chrono]="-DBOOST_CHRONO_STATIC_LINK=1"
+SOURCES[chrono]="$(ls "$SRC"/libs/chrono/src/*.cpp)"
+
+FLAGS[thread]="-DBOOST_THREAD_BUILD_LIB=1 -DBOOST_THREAD_WIN32 -DBOOST_THREAD_USES_CHRONO"
+# Same set as Boost's own win32 build. No tss_null.cpp: it also defines
+# tss_cleanup_implemented() and, pulled from the archive first, would keep
+# tss_pe.o (the TLS callbacks that run thread-exit cleanup) out of the link.
+SOURCES[thread]="$(ls "$SRC"/libs/thread/src/win32/*.cpp) $SRC/libs/thread/src/future.cpp"
+
+BUILD="$WORK/build"
+for lib in program_options filesystem chrono thread; do
+    mkdir -p "$BUILD/$lib"
+    log "compiling $lib ($(wc -w <<<"${SOURCES[$lib]}") files)"
+    # One job per source file, two at a time; exit 255 makes xargs stop at the
+    # first failing compile.
+    # shellcheck disable=SC2086,SC2016
+    printf '%s\n' ${SOURCES[$lib]} | nice xargs -P "$JOBS" -I{} \
+        sh -c 'f="$1"; shift; o="$1"; shift; "$@" -c "$f" -o "$o/$(basename "$f" .cpp).o" || exit 255' \
+        sh {} "$BUILD/$lib" "$CXX" "${COMMON[@]}" ${FLAGS[$lib]} \
+        || die "compiling $lib failed"
+    rm -f "$STAGE/lib/libboost_$lib.a"
+    "$AR" rc "$STAGE/lib/libboost_$lib.a" "$BUILD/$lib"/*.o
+    "$RANLIB" "$STAGE/lib/libboost_$lib.a"
+done
+
+# --- 4. publish -----------------------------------------------------------
+rm -rf "$CACHE"
+mkdir -p "$(dirname "$CACHE")"
+mv "$STAGE" "$CACHE"
+printf 'boost %s mingw64 built %s\n' "${orig[0]##*/}" "$(date -u +%FT%TZ)" >"$STAMP"
+log "done: $CACHE"

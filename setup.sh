@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every build and test dependency from Debian's packages (as root, once) and builds
+# Velotrax natively (build/linux) and for 64-bit Windows (build/win64). Quick when all is there.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  libboost1.81-dev libboost-program-options1.81-dev libboost-filesystem1.81-dev
+  libboost-system1.81-dev libboost-thread1.81-dev
+  libgtest-dev libgmock-dev libpugixml-dev python3 python3-pytest
+  g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool xauth
+)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# Debian has no Boost for MinGW: build the few libraries we need from Debian's own source.
+scripts/boost-mingw.sh
+
+jobs=$(nproc)
+cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+cmake --build build/win64 -j "$jobs"
+cmake -S . -B build/linux -G Ninja -DVELOTRAX_WIN_BIN="$PWD/build/win64/bin" >/dev/null
+cmake --build build/linux -j "$jobs"
+echo "setup: built build/linux/bin and build/win64/bin"

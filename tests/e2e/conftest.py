@@ -1,0 +1,121 @@
+"""Runs the built programs as a user would: natively, or as Windows programs under Wine.
+
+VELOTRAX_BIN names the directory of the programs; VELOTRAX_LAUNCHER, when set, is the command
+that starts them (wine). One Wine prefix serves the whole run.
+"""
+import os
+import re
+import select
+import shutil
+import subprocess
+import tempfile
+import time
+
+import pytest
+
+BIN = os.environ["VELOTRAX_BIN"]
+LAUNCHER = os.environ.get("VELOTRAX_LAUNCHER", "")
+WINDOWS = LAUNCHER != ""
+TIMEOUT = 120
+
+_base_env = {k: v for k, v in os.environ.items()
+             if k not in ("CLICOLOR_FORCE", "NO_COLOR", "DISPLAY", "VELOTRAX_IS_SLAVE")}
+_base_env["WINEDEBUG"] = "-all"
+
+
+class Result:
+    def __init__(self, status, out, err):
+        self.status, self.out, self.err = status, out, err
+
+    def __repr__(self):
+        return f"Result(status={self.status}, out={self.out!r}, err={self.err!r})"
+
+
+def command(program, args):
+    path = os.path.join(BIN, program + (".exe" if WINDOWS else ""))
+    return ([LAUNCHER] if LAUNCHER else []) + [path] + list(args)
+
+
+def environment(extra=None):
+    env = dict(_base_env)
+    env.update(extra or {})
+    return {k: v for k, v in env.items() if v is not None}
+
+
+def text(data):
+    """Windows programs write CRLF line ends in text mode; compare texts by their content."""
+    decoded = data.decode("utf-8", errors="surrogateescape")
+    return decoded.replace("\r\n", "\n") if WINDOWS else decoded
+
+
+_NOT_COLOUR = re.compile(rb"\x1b\[[0-9;?]*[A-Za-ln-z]|\x1b\][^\x07]*\x07|\r")
+
+
+def shown_text(raw):
+    """What a terminal showed, without cursor movements and carriage returns: the text and its
+    colour escapes. Wine's console redraws with many of those; a native program writes none."""
+    return _NOT_COLOUR.sub(b"", raw)
+
+
+def squeezed(data):
+    """Text without any white space: Wine's console redraws blanks and wraps long lines."""
+    return re.sub(rb"\s+", b"", data)
+
+
+def run(program, *args, env=None, cwd=None):
+    """Runs with standard output and error redirected to pipes and no standard input."""
+    done = subprocess.run(command(program, args), stdin=subprocess.DEVNULL, capture_output=True,
+                          env=environment(env), cwd=cwd, timeout=TIMEOUT)
+    return Result(done.returncode, text(done.stdout), text(done.stderr))
+
+
+def run_on_terminal(program, *args, stdout="terminal", stderr="terminal", env=None,
+                    answer=None):
+    """Runs on a pseudo-terminal. Streams not on the terminal go to pipes. Returns the status,
+    the raw bytes the terminal showed, and the piped output as text (out, err)."""
+    import pty
+    master, slave = pty.openpty()
+    targets = {"terminal": slave, "pipe": subprocess.PIPE}
+    proc = subprocess.Popen(command(program, args), stdin=slave, stdout=targets[stdout],
+                            stderr=targets[stderr], env=environment(env), close_fds=True)
+    os.close(slave)
+    if answer is not None:
+        time.sleep(0.5)
+        os.write(master, answer)
+    shown = bytearray()
+    deadline = time.monotonic() + TIMEOUT
+    while time.monotonic() < deadline:
+        ready, _, _ = select.select([master], [], [], 0.1)
+        if ready:
+            try:
+                chunk = os.read(master, 65536)
+            except OSError:  # the terminal closed: every writer is gone
+                break
+            if not chunk:
+                break
+            shown += chunk
+        elif proc.poll() is not None and not select.select([master], [], [], 0.2)[0]:
+            break
+    out, err = proc.communicate(timeout=TIMEOUT)
+    os.close(master)
+    return Result(proc.returncode, bytes(shown), (text(out or b""), text(err or b"")))
+
+
+@pytest.fixture(scope="session", autouse=True)
+def wine_prefix():
+    """One Wine prefix for the whole run, with its server kept alive so programs start fast."""
+    if not WINDOWS:
+        yield None
+        return
+    prefix = tempfile.mkdtemp(prefix="velotrax-wine-")
+    _base_env["WINEPREFIX"] = prefix
+    env = environment()
+    server = subprocess.Popen(["wineserver", "-p", "-f"], env=env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    # Wine's own services outlive wineboot: they must not hold a pipe anyone waits on.
+    subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=300)
+    yield prefix
+    subprocess.run(["wineserver", "-k"], env=env, capture_output=True, timeout=60)
+    server.wait(timeout=60)
+    shutil.rmtree(prefix, ignore_errors=True)

@@ -1,0 +1,167 @@
+"""The runner's command line, console output and exit statuses, seen from outside."""
+import os
+import re
+
+import pytest
+
+from conftest import WINDOWS, run, run_on_terminal, shown_text, squeezed
+
+HERE = os.path.dirname(__file__)
+BANNER = "Velotrax 1.0.4\n"
+NO_ENGINE = "error: the HALCON engine is not available yet"
+ERROR_NOTICE = ("Execution finished with an error.\nPlease review the error messages in the "
+                "console window and then close the application.")
+ESCAPE = re.compile(rb"\x1b\[[0-9;]*m")
+
+
+def usage():
+    with open(os.path.join(HERE, "usage.txt"), encoding="utf-8") as f:
+        return f.read()
+
+
+def box(message):
+    """What a message box shows on Linux: caption, then the message, on standard error."""
+    return f"Velotrax\n{message}\n"
+
+
+class TestHelpAndVersion:
+    def test_help_prints_usage_only(self):
+        r = run("velotrax", "--help")
+        assert (r.status, r.out, r.err) == (0, usage(), "")
+
+    def test_help_wins_over_version(self):
+        assert run("velotrax", "-V", "-h").out == usage()
+
+    def test_version_prints_the_banner_line_only(self):
+        r = run("velotrax", "--version")
+        assert (r.status, r.out, r.err) == (0, BANNER, "")
+
+    def test_no_script_and_no_dialogs_prints_usage_and_fails(self):
+        r = run("velotrax", "--no-dialogs")
+        assert (r.status, r.out) == (1, usage())
+
+
+class TestOptionErrors:
+    @pytest.mark.skipif(WINDOWS, reason="Windows shows the error in a message box (Xvfb suite)")
+    def test_unknown_option_before_the_script_is_shown_as_a_box(self):
+        r = run("velotrax", "--frobnicate", "x.hdev")
+        assert r.status == 1
+        assert r.out == ""
+        assert r.err == box("unrecognised option '--frobnicate'") + box(ERROR_NOTICE)
+
+    @pytest.mark.skipif(WINDOWS, reason="Windows shows the error in a message box (Xvfb suite)")
+    def test_no_dialogs_suppresses_the_notice_once_the_line_was_taken(self):
+        r = run("velotrax", "--no-dialogs", "-5", "x.hdev")
+        assert r.status == 1
+        assert r.err == box("unrecognised option '-5'")
+        # A line the option library rejects while reading it takes no --no-dialogs from it.
+        r = run("velotrax", "--no-dialogs", "-v", "-v", "x.hdev")
+        assert r.status == 1
+        assert r.err == (box("option '--verbose' cannot be specified more than once")
+                         + box(ERROR_NOTICE))
+
+
+class TestRunWithoutEngine:
+    def test_banner_then_an_honest_error(self):
+        r = run("velotrax", "--no-dialogs", "x.hdvp", "-5", "--frobnicate")
+        assert r.status == 1
+        assert r.out == BANNER + "\n"
+        assert r.err.startswith(NO_ENGINE) and r.err.count("\n") == 1
+
+    @pytest.mark.skipif(WINDOWS, reason="the notice is a message box on Windows (Xvfb suite)")
+    def test_failure_ends_with_the_error_notice(self):
+        r = run("velotrax", "x.hdev")
+        assert r.status == 1
+        assert r.err.endswith(box(ERROR_NOTICE))
+
+    def test_get_version_prints_no_banner(self):
+        r = run("velotrax", "--get-version", "x.hdev")
+        assert r.status == 1
+        assert r.out == ""
+        assert r.err.startswith(NO_ENGINE)
+
+    def test_child_marker_is_read(self):
+        # The child never enters watch or separate mode; the run itself is the same.
+        r = run("velotrax", "--no-dialogs", "-w", "-s", "x.hdev", env={"VELOTRAX_IS_SLAVE": "1"})
+        assert (r.status, r.out) == (1, BANNER + "\n")
+
+    def test_verbose_warnings_come_before_the_banner_on_standard_error(self, tmp_path):
+        r = run("velotrax", "--no-dialogs", "-v", "--procedures-path", "nope.hdpl",
+                "--watch-dirs", "gone", "x.hdev", cwd=tmp_path)
+        assert r.err.splitlines()[:2] == ["warning: library path nope.hdpl does not exist",
+                                          "warning: watch directory gone does not exist"]
+
+    @pytest.mark.parametrize("args", [
+        [""],
+        ["x" * 30000],
+        ["\xff\xfe.hdev".encode("latin-1").decode("utf-8", "surrogateescape"), "(\xff"],
+        ["--halconroot", "", "--procedures-path", "", ""],
+    ], ids=["empty", "very-long", "not-utf8", "empty-values"])
+    def test_bad_input_fails_cleanly(self, args):
+        r = run("velotrax", "--no-dialogs", *args)
+        assert r.status == 1
+        assert r.err.startswith(NO_ENGINE)
+
+
+class TestConsole:
+    def test_error_line_is_bright_red_on_a_terminal_and_normal_lines_are_plain(self):
+        r = run_on_terminal("velotrax", "--no-dialogs", "x.hdev")
+        assert r.status == 1
+        shown = squeezed(shown_text(r.out))
+        banner_at = shown.index(b"Velotrax1.0.4")
+        error_at = shown.index(b"error:theHALCONengine")
+        assert banner_at < error_at
+        assert not ESCAPE.search(shown[:banner_at + 13])
+        colours = ESCAPE.findall(shown[banner_at:error_at])
+        assert colours and re.search(rb"[\[;](91|1;31|31;1)m$|[\[;]91;", colours[-1]), shown
+        assert ESCAPE.search(shown[error_at:]), "the colour is restored after the line"
+
+    def test_nothing_is_lost_or_coloured_when_redirected(self):
+        r = run("velotrax", "--no-dialogs", "x.hdev")
+        assert "\x1b" not in r.out + r.err
+        assert r.out == BANNER + "\n" and r.err.startswith(NO_ENGINE)
+
+    def test_error_line_with_standard_output_redirected(self):
+        r = run_on_terminal("velotrax", "--no-dialogs", "x.hdev", stdout="pipe")
+        out, _ = r.err
+        assert out == BANNER + "\n"
+        shown = squeezed(shown_text(r.out))
+        assert b"error:theHALCONengine" in shown
+        if WINDOWS:
+            # The colour belongs to standard output's console, and a pipe has none.
+            assert not ESCAPE.search(shown)
+        else:
+            # A terminal on standard error gets its colour from escapes of its own.
+            assert shown.startswith(b"\x1b[91merror:theHALCONengine")
+
+    @pytest.mark.skipif(WINDOWS, reason="colour variables are a terminal convention")
+    def test_colour_variables(self):
+        forced = run("velotrax", "--no-dialogs", "x.hdev", env={"CLICOLOR_FORCE": "1"})
+        assert forced.err.startswith("\x1b[91m" + NO_ENGINE) and forced.err.endswith("\x1b[0m\n")
+        assert "\x1b" not in forced.out
+        assert "\x1b" not in run("velotrax", "--no-dialogs", "x.hdev",
+                                 env={"CLICOLOR_FORCE": "0"}).err
+        plain = run_on_terminal("velotrax", "--no-dialogs", "x.hdev",
+                                env={"NO_COLOR": "1", "CLICOLOR_FORCE": "1"})
+        assert b"\x1b" not in plain.out
+
+
+@pytest.mark.skipif(WINDOWS, reason="Windows shows the open-file dialog (Xvfb suite)")
+class TestScriptPrompt:
+    def test_without_a_terminal_the_prompt_is_cancelled_at_once(self):
+        r = run("velotrax")
+        assert (r.status, r.out) == (1, usage())
+        assert "Open HALCON program" not in r.err
+
+    def test_an_empty_answer_cancels(self):
+        r = run_on_terminal("velotrax", answer=b"\n")
+        assert r.status == 1
+        assert b"Open HALCON program or procedure - Velotrax" in r.out
+        assert b"HDevelop library procedure (specify procedure with :procname) (*.hdpl)" in r.out
+        assert b"usage: velotrax" in r.out
+
+    def test_a_typed_name_is_taken_as_the_script(self):
+        r = run_on_terminal("velotrax", answer=b"lib.hdpl:proc\n")
+        assert r.status == 1
+        assert b"Velotrax 1.0.4" in r.out and b"error: the HALCON engine" in r.out
+        assert b"Execution finished with an error." in r.out

@@ -1,0 +1,114 @@
+"""Message boxes and the open-file dialog of the Windows programs, on a virtual display."""
+import os
+import shutil
+import subprocess
+import time
+
+import pytest
+
+from conftest import TIMEOUT, WINDOWS, command, environment, text
+
+pytestmark = pytest.mark.skipif(not WINDOWS, reason="Windows dialogs, shown by Wine under Xvfb")
+
+DIALOG_TITLE = "Open HALCON program or procedure - Velotrax"
+
+
+@pytest.fixture(scope="module")
+def display():
+    number = 90 + os.getpid() % 100
+    server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1024x768x24", "-nolisten",
+                               "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(1)
+    yield f":{number}"
+    server.terminate()
+    server.wait(timeout=30)
+
+
+class Session:
+    """A program running on the virtual display, with the windows it shows."""
+
+    def __init__(self, display, *args):
+        self.env = environment({"DISPLAY": display})
+        self.proc = subprocess.Popen(command("velotrax", args), stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                     env=self.env)
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                              timeout=TIMEOUT)
+
+    def wait_for_window(self, name, timeout=60):
+        """The id of the visible window whose title is exactly name."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = self.xdotool("search", "--onlyvisible", "--name", f"^{name}$").stdout.split()
+            if found:
+                return found[0]
+            assert self.proc.poll() is None, f"ended without showing {name!r}"
+            time.sleep(0.3)
+        pytest.fail(f"no window {name!r} appeared")
+
+    def press(self, window, *keys):
+        self.xdotool("windowactivate", "--sync", window)
+        self.xdotool("key", "--window", window, *keys)
+
+    def type(self, window, typed):
+        self.xdotool("windowactivate", "--sync", window)
+        self.xdotool("type", "--window", window, "--delay", "50", typed)
+
+    def finish(self):
+        out, err = self.proc.communicate(timeout=TIMEOUT)
+        return self.proc.returncode, text(out), text(err)
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+@pytest.fixture
+def session(display):
+    sessions = []
+
+    def start(*args):
+        sessions.append(Session(display, *args))
+        return sessions[-1]
+
+    yield start
+    for s in sessions:
+        s.close()
+
+
+def test_option_error_box_then_error_notice(session):
+    s = session("--frobnicate", "x.hdev")
+    s.press(s.wait_for_window("Velotrax"), "Return")  # the option error
+    time.sleep(0.5)
+    s.press(s.wait_for_window("Velotrax"), "Return")  # the end-of-run notice
+    status, out, _ = s.finish()
+    assert (status, out) == (1, "")
+
+
+def test_no_dialogs_suppresses_the_notice(session):
+    s = session("--no-dialogs", "x.hdev")
+    status, out, err = s.finish()
+    assert status == 1 and out == "Velotrax 1.0.4\n\n" and "engine" in err
+
+
+def test_the_open_dialog_returns_the_typed_name(session):
+    s = session()
+    dialog = s.wait_for_window(DIALOG_TITLE)
+    s.type(dialog, "lib.hdpl:proc")
+    s.press(dialog, "Return")
+    s.press(s.wait_for_window("Velotrax"), "Return")  # the run failed: error notice
+    status, out, err = s.finish()
+    assert status == 1
+    assert out == "Velotrax 1.0.4\n\n"
+    assert "engine" in err
+
+
+def test_a_cancelled_dialog_prints_usage(session):
+    s = session()
+    s.press(s.wait_for_window(DIALOG_TITLE), "Escape")
+    s.press(s.wait_for_window("Velotrax"), "Return")
+    status, out, _ = s.finish()
+    assert status == 1 and out.startswith("usage: velotrax  [options]")
