@@ -64,3 +64,12 @@ class TestTerminalWine:
         # Red, then red and blue (magenta), then the saved colours, which Wine shows as a reset.
         painted = rb"\x1b\[(?:[0-9;]*;)?31m" rb"A\x1b\[(?:[0-9;]*;)?35m" rb"B\x1b\[0?m" rb"C\n"
         assert re.fullmatch(painted, shown_text(r.out)), r.out
+
+    def test_the_final_line_feed_comes_before_the_restore(self):
+        shown = shown_text(run_on_terminal("tintra", "--fgred", "X").out)
+        assert re.fullmatch(rb"\x1b\[(?:[0-9;]*;)?31mX\n\x1b\[0?m", shown), shown
+
+    def test_text_before_any_option_is_black_and_backgrounds_paint(self):
+        assert shown_text(run_on_terminal("tintra", "X").out).startswith(b"\x1b[30mX")
+        shown = shown_text(run_on_terminal("tintra", "--bgblue", "--fgint", "X").out)
+        assert b"\x1b[44m" in shown.split(b"X")[0] and b"90" in shown.split(b"X")[0]
