@@ -1,10 +1,12 @@
 """The runner's command line, console output and exit statuses, seen from outside."""
 import os
 import re
+import subprocess
+import tempfile
 
 import pytest
 
-from conftest import WINDOWS, run, run_on_terminal, shown_text, squeezed
+from conftest import WINDOWS, command, environment, run, run_on_terminal, shown_text, squeezed
 
 HERE = os.path.dirname(__file__)
 BANNER = "Velotrax 1.0.4\n"
@@ -165,3 +167,32 @@ class TestScriptPrompt:
         assert r.status == 1
         assert b"Velotrax 1.0.4" in r.out and b"error: the HALCON engine" in r.out
         assert b"Execution finished with an error." in r.out
+
+
+@pytest.mark.skipif(WINDOWS, reason="counts the system calls of the native program")
+class TestWholeMessages:
+    """A multi-line message leaves the program in one write, so nothing can land inside it."""
+
+    @staticmethod
+    def writes(*args, env=None):
+        with tempfile.NamedTemporaryFile("r") as trace:
+            subprocess.run(["strace", "-f", "-o", trace.name, "-e", "trace=write", "-s", "100000",
+                            "-xx", *command("velotrax", args)], stdin=subprocess.DEVNULL,
+                           capture_output=True, env=environment(env), timeout=60)
+            calls = re.findall(r'write\((\d), "([^"]*)", \d+\)', trace.read())
+        return [(int(fd), bytes.fromhex(data.replace("\\x", ""))) for fd, data in calls]
+
+    def test_usage_is_one_write(self):
+        assert self.writes("--help") == [(1, usage().encode())]
+
+    def test_each_box_is_one_write(self):
+        assert self.writes("--frobnicate") == [
+            (2, box("unrecognised option '--frobnicate'").encode()),
+            (2, box(ERROR_NOTICE).encode())]
+
+    def test_colour_text_and_reset_are_one_write(self):
+        calls = self.writes("--no-dialogs", "x.hdev", env={"CLICOLOR_FORCE": "1"})
+        assert calls[0] == (1, (BANNER + "\n").encode())
+        assert len(calls) == 2 and calls[1][0] == 2
+        assert calls[1][1].startswith(b"\x1b[91m" + NO_ENGINE.encode())
+        assert calls[1][1].endswith(b"\x1b[0m\n")
