@@ -1,0 +1,138 @@
+// Debug server sockets on POSIX: poll() on the socket and a wake-up pipe.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "debug_socket.h"
+
+namespace standin::engine {
+namespace {
+
+// Owns one file descriptor.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  Fd(Fd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+  Fd& operator=(Fd&& o) noexcept {
+    if (this != &o) { reset(); fd_ = o.fd_; o.fd_ = -1; }
+    return *this;
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() { reset(); }
+  int get() const { return fd_; }
+  void reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string lastError() { return std::strerror(errno); }
+
+// Waits until fd is readable; false when the wake pipe fired or on error.
+bool waitReadable(int fd, int wakeFd) {
+  pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+  while (true) {
+    int n = ::poll(fds, 2, -1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || (fds[1].revents & POLLIN)) return false;
+    if (fds[0].revents) return true;
+  }
+}
+
+class PosixClient : public ClientSocket {
+ public:
+  PosixClient(Fd fd, int wakeFd) : fd_(std::move(fd)), wakeFd_(wakeFd) {}
+
+  bool readLine(std::string& line, size_t maxBytes) override {
+    line.clear();
+    while (true) {
+      size_t nl = buffer_.find('\n');
+      if (nl != std::string::npos) {
+        line = buffer_.substr(0, nl);
+        buffer_.erase(0, nl + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+      }
+      if (buffer_.size() > maxBytes || !waitReadable(fd_.get(), wakeFd_)) return false;
+      char chunk[512];
+      ssize_t n = ::recv(fd_.get(), chunk, sizeof chunk, 0);
+      if (n <= 0) return false;
+      buffer_.append(chunk, static_cast<size_t>(n));
+    }
+  }
+
+  bool writeAll(const std::string& text) override {
+    size_t done = 0;
+    while (done < text.size()) {
+      ssize_t n = ::send(fd_.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  Fd fd_;
+  int wakeFd_;
+  std::string buffer_;
+};
+
+class PosixListen : public ListenSocket {
+ public:
+  PosixListen(Fd fd, Fd wakeRead, Fd wakeWrite, int port)
+      : fd_(std::move(fd)), wakeRead_(std::move(wakeRead)), wakeWrite_(std::move(wakeWrite)), port_(port) {}
+
+  int port() const override { return port_; }
+
+  std::unique_ptr<ClientSocket> accept() override {
+    while (waitReadable(fd_.get(), wakeRead_.get())) {
+      Fd client(::accept(fd_.get(), nullptr, nullptr));
+      if (client.get() >= 0) return std::make_unique<PosixClient>(std::move(client), wakeRead_.get());
+      if (errno != EINTR && errno != ECONNABORTED) return nullptr;
+    }
+    return nullptr;
+  }
+
+  void wake() override {
+    char byte = 1;
+    while (::write(wakeWrite_.get(), &byte, 1) < 0 && errno == EINTR) {
+    }
+  }
+
+ private:
+  Fd fd_, wakeRead_, wakeWrite_;
+  int port_;
+};
+
+}  // namespace
+
+std::unique_ptr<ListenSocket> ListenSocket::open(int port, std::string& error) {
+  Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (fd.get() < 0) return error = lastError(), nullptr;
+  int yes = 1;
+  ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<uint16_t>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd.get(), 4) != 0)
+    return error = lastError(), nullptr;
+  socklen_t len = sizeof addr;
+  ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&addr), &len);
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return error = lastError(), nullptr;
+  return std::make_unique<PosixListen>(std::move(fd), Fd(pipeFds[0]), Fd(pipeFds[1]), ntohs(addr.sin_port));
+}
+
+}  // namespace standin::engine

@@ -1,0 +1,79 @@
+#include "executor.h"
+
+#include <exception>
+#include <new>
+
+#include "HDevEngineCpp.h"
+#include "engine_state.h"
+#include "errors.h"
+#include "tuple_ops.h"
+
+namespace standin::engine {
+
+using HDevEngineCpp::HDevEngineException;
+
+void executeProcedure(const Procedure& p, Frame& f) {
+  try {
+    runBlock(p.body, f);
+  } catch (const HalconCpp::HException& e) {
+    int line = f.current ? f.current->line : -1;
+    throw HDevEngineException(e.ErrorMessage().Text(), e.ErrorCode(), p.reportName.c_str(), f.opName(), line);
+  }
+}
+
+namespace {
+
+// The debugger asked to be waited for: only the first run waits.
+void waitForDebuggerOnce(EngineState& st) {
+  static bool waited = false;
+  if (waited || !st.debugWaitForConnection || !st.debugServer.running()) return;
+  waited = true;
+  st.debugServer.waitForClient();
+}
+
+void run(const Procedure& p, CallData& data) {
+  Frame f;
+  f.proc = &p;
+  f.ctrl.assign(static_cast<size_t>(p.ctrlSlots), Value::undefined());
+  f.iconic.resize(static_cast<size_t>(p.iconicSlots));
+  for (size_t i = 0; i < p.ctrlIn.size() && i < data.ctrlIn.size(); ++i)
+    f.ctrl[static_cast<size_t>(p.ctrlIn[i].slot)] = data.ctrlIn[i];
+  for (size_t i = 0; i < p.iconicIn.size() && i < data.iconicIn.size(); ++i)
+    f.iconic[static_cast<size_t>(p.iconicIn[i].slot)] = data.iconicIn[i];
+  try {
+    executeProcedure(p, f);
+  } catch (const ScriptThrow& t) {
+    const Value& v = t.value;
+    int code = v.size() >= 1 && v.typeAt(0) == ElemType::Int ? static_cast<int>(v.intAt(0)) : err::kUserException;
+    throw HDevEngineException(("Uncaught exception: " + displayText(v)).c_str(), code, t.procName.c_str(),
+                              "throw", t.line);
+  }
+  data.ctrlOut.clear();
+  for (const auto& param : p.ctrlOut) {
+    Value& v = f.ctrl[static_cast<size_t>(param.slot)];
+    data.ctrlOut.push_back(v.isUndefined() ? Value() : std::move(v));
+  }
+  data.iconicOut.clear();
+  for (const auto& param : p.iconicOut) data.iconicOut.push_back(std::move(f.iconic[static_cast<size_t>(param.slot)]));
+}
+
+}  // namespace
+
+void executeScript(const LoadedScript& script, CallData& data) {
+  EngineState& st = engineState();
+  std::lock_guard<std::recursive_mutex> guard(st.lock);
+  waitForDebuggerOnce(st);
+  const Procedure& p = *script.entry;
+  try {
+    run(p, data);
+  } catch (const HDevEngineException&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw HDevEngineException("Out of memory while executing the script", err::kTupleTooLarge,
+                              p.reportName.c_str(), "", -1);
+  } catch (const std::exception& e) {
+    throw HDevEngineException(e.what(), err::kOperatorImpl, p.reportName.c_str(), "", -1);
+  }
+}
+
+}  // namespace standin::engine

@@ -1,0 +1,28 @@
+// Splits one HDevelop program line into tokens.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace standin::engine {
+
+enum class Tok {
+  Ident, Int, Real, String,
+  LParen, RParen, LBracket, RBracket, Comma, Colon, Assign, Pipe, Dollar,
+  Plus, Minus, Star, Slash, Percent,
+  Eq, EqEq, NotEq, Hash, Less, LessEq, Greater, GreaterEq,
+  End
+};
+
+struct Token {
+  Tok kind;
+  std::string text;  // identifier name or decoded string literal
+  int64_t i = 0;
+  double d = 0;
+};
+
+// Tokens of the line, ending with Tok::End; false with a reason on a lexical error.
+bool tokenize(const std::string& line, std::vector<Token>& out, std::string& error);
+
+}  // namespace standin::engine

@@ -1,0 +1,112 @@
+// Statement nodes of the script language; built by the procedure compiler.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "operators.h"
+#include "runtime.h"
+
+namespace standin::engine {
+
+struct AssignStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  int slot = 0;
+  ExprPtr value;
+};
+
+struct AssignIndexStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  int slot = 0;
+  ExprPtr index, value;
+};
+
+// Arguments of an operator or procedure call, in HDevelop order.
+struct CallArgs {
+  std::vector<int> iconicIn, iconicOut, ctrlOut;  // slots
+  std::vector<ExprPtr> ctrlIn;
+};
+
+struct OperatorCallStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  const OperatorDef* op = nullptr;
+  CallArgs args;
+};
+
+struct ProcedureCallStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  const Procedure* target = nullptr;
+  CallArgs args;
+};
+
+struct IfStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  struct Branch {
+    ExprPtr condition;
+    Block body;
+    int line;
+  };
+  std::vector<Branch> branches;
+  Block elseBody;
+};
+
+struct ForStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  int slot = 0;
+  ExprPtr start, end, step;
+  Block body;
+};
+
+struct WhileStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  ExprPtr condition;
+  Block body;
+};
+
+struct RepeatStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  Block body;
+  ExprPtr condition;
+  const Stmt* untilLine = nullptr;  // the until line, reported when its condition fails
+};
+
+struct SwitchStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  ExprPtr selector;
+  std::map<int64_t, size_t> cases;  // case value -> first statement of the case
+  size_t defaultStart = SIZE_MAX;
+  Block body;                       // all case bodies in order; falls through like C
+};
+
+struct TryStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  Block body;
+  int exceptionSlot = 0;
+  Block handler;
+};
+
+struct ThrowStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  ExprPtr value;
+};
+
+// break, continue, return.
+struct JumpStmt final : Stmt {
+  Flow exec(Frame&) const override { return flow; }
+  Flow flow = Flow::Next;
+};
+
+// stop, import and empty lines: nothing happens at run time.
+struct NoOpStmt final : Stmt {
+  Flow exec(Frame&) const override { return Flow::Next; }
+};
+
+// A line the engine accepted only because of ignore_invalid_lines or
+// ignore_unresolved_lines: executing it is an error.
+struct FailingStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  int code = 0;
+  std::string message;
+};
+
+}  // namespace standin::engine
