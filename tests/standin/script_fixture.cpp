@@ -1,0 +1,144 @@
+#include "script_fixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace HDevEngineCpp;
+using HalconCpp::HTuple;
+
+namespace {
+
+std::string escape(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '&': out += "&amp;"; break;
+      case '\'': out += "&apos;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+void parList(std::string& xml, const char* tag, const std::vector<std::string>& names, const char* type) {
+  if (names.empty()) return;
+  xml += std::string("<") + tag + ">\n";
+  for (const auto& n : names) xml += "<par name=\"" + n + "\" base_type=\"" + type + "\" dimension=\"0\"/>\n";
+  xml += std::string("</") + tag + ">\n";
+}
+
+}  // namespace
+
+std::string procedureXml(const std::string& name, const Iface& iface, const std::vector<std::string>& lines) {
+  std::string xml = "<procedure name=\"" + name + "\">\n";
+  if (iface.io.empty() && iface.oo.empty() && iface.ic.empty() && iface.oc.empty()) {
+    xml += "<interface/>\n";
+  } else {
+    xml += "<interface>\n";
+    parList(xml, "io", iface.io, "iconic");
+    parList(xml, "oo", iface.oo, "iconic");
+    parList(xml, "ic", iface.ic, "ctrl");
+    parList(xml, "oc", iface.oc, "ctrl");
+    xml += "</interface>\n";
+  }
+  xml += "<body>\n";
+  for (const auto& l : lines) {
+    bool comment = l.empty() || l[0] == '*';
+    xml += comment ? "<c>" + escape(l) + "</c>\n" : "<l>" + escape(l) + "</l>\n";
+  }
+  xml += "</body>\n<docu id=\"" + name + "\">\n<parameters/>\n</docu>\n</procedure>\n";
+  return xml;
+}
+
+std::string fileXml(const std::vector<std::string>& procedures) {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<hdevelop file_version=\"1.1\" halcon_version=\"13.0\">\n";
+  for (const auto& p : procedures) xml += p;
+  return xml + "</hdevelop>\n";
+}
+
+void ScriptTest::SetUp() {
+  static std::atomic<int> counter{0};
+  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  fs::path p = fs::temp_directory_path() /
+               ("standin-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+  fs::create_directories(p);
+  dir = p.generic_string();  // forward slashes: usable inside script string literals
+  HDevEngine engine;
+  engine.SetEngineAttribute("ignore_invalid_lines", HTuple(0));
+  engine.SetEngineAttribute("ignore_unresolved_lines", HTuple(0));
+  engine.SetHDevOperatorImpl(nullptr, true);
+  engine.UnloadAllProcedures();
+  engine.AddProcedurePath(dir.c_str());
+}
+
+void ScriptTest::TearDown() {
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+}
+
+std::string ScriptTest::write(const std::string& name, const std::string& content) {
+  fs::path p = fs::path(dir) / name;
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << content;
+  return p.string();
+}
+
+std::string ScriptTest::writeProcedure(const std::string& name, const Iface& iface,
+                                       const std::vector<std::string>& lines) {
+  return write(name + ".hdvp", fileXml({procedureXml(name, iface, lines)}));
+}
+
+std::vector<HTuple> ScriptTest::call(const std::string& name, const std::vector<HTuple>& inputs) {
+  HDevProcedure proc(name.c_str());
+  HDevProcedureCall c(proc);
+  for (size_t i = 0; i < inputs.size(); ++i) c.SetInputCtrlParamTuple(static_cast<int>(i + 1), inputs[i]);
+  c.Execute();
+  std::vector<HTuple> out;
+  for (int i = 1; i <= proc.GetOutputCtrlParamCount(); ++i) out.push_back(c.GetOutputCtrlParamTuple(i));
+  return out;
+}
+
+EngineError fromException(const HDevEngineException& e) {
+  return EngineError{e.HalconErrorCode(), e.ExecProcedureName(), e.ProgLineName(), e.Message(), e.ProgLineNum()};
+}
+
+EngineError ScriptTest::runProgramLines(const std::vector<std::string>& lines, const std::string& file) {
+  return runProgram(write(file, fileXml({procedureXml("main", {}, lines)})));
+}
+
+EngineError ScriptTest::runProgram(const std::string& path) {
+  try {
+    HDevProgram program(path.c_str());
+    HDevProgramCall c(program);
+    c.Execute();
+  } catch (const HDevEngineException& e) {
+    return fromException(e);
+  }
+  return {};
+}
+
+EngineError ScriptTest::loadProgram(const std::string& path) {
+  try {
+    HDevProgram program(path.c_str());
+  } catch (const HDevEngineException& e) {
+    return fromException(e);
+  }
+  return {};
+}
+
+EngineError ScriptTest::callError(const std::string& name, const std::vector<HTuple>& inputs) {
+  try {
+    call(name, inputs);
+  } catch (const HDevEngineException& e) {
+    return fromException(e);
+  }
+  return {};
+}
+
+std::string text(const HTuple& t) { return t.ToString().Text(); }
