@@ -27,6 +27,6 @@ scripts/boost-mingw.sh
 jobs=$(nproc)
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build build/win64 -j "$jobs"
-cmake -S . -B build/linux -G Ninja -DVELOTRAX_WIN_BIN="$PWD/build/win64/bin" >/dev/null
+cmake -S . -B build/linux -G Ninja -DVELOTRAX_WIN_BUILD="$PWD/build/win64" >/dev/null
 cmake --build build/linux -j "$jobs"
 echo "setup: built build/linux/bin and build/win64/bin"

@@ -1,7 +1,7 @@
 """Runs the built programs as a user would: natively, or as Windows programs under Wine.
 
 VELOTRAX_BIN names the directory of the programs; VELOTRAX_LAUNCHER, when set, is the command
-that starts them (wine). One Wine prefix serves the whole run.
+that starts them (wine). One Wine prefix serves the whole run: WINEPREFIX's, or one made here.
 """
 import os
 import re
@@ -106,6 +106,9 @@ def wine_prefix():
     """One Wine prefix for the whole run, with its server kept alive so programs start fast."""
     if not WINDOWS:
         yield None
+        return
+    if os.environ.get("WINEPREFIX"):  # the test run made one for every Windows test
+        yield os.environ["WINEPREFIX"]
         return
     prefix = tempfile.mkdtemp(prefix="velotrax-wine-")
     _base_env["WINEPREFIX"] = prefix

@@ -1,6 +1,5 @@
 """Message boxes and the open-file dialog of the Windows programs, on a virtual display."""
 import os
-import shutil
 import subprocess
 import time
 
@@ -45,16 +44,31 @@ class Session:
             if found:
                 return found[0]
             assert self.proc.poll() is None, f"ended without showing {name!r}"
-            time.sleep(0.3)
+            time.sleep(0.1)
         pytest.fail(f"no window {name!r} appeared")
 
+    def focus(self, window):
+        # Xvfb runs no window manager: give the window the input focus directly, then type
+        # through XTEST, which Wine takes like a real keyboard.
+        self.xdotool("windowfocus", "--sync", window)
+
     def press(self, window, *keys):
-        self.xdotool("windowactivate", "--sync", window)
-        self.xdotool("key", "--window", window, *keys)
+        self.focus(window)
+        self.xdotool("key", *keys)
+        self.wait_gone(window)
 
     def type(self, window, typed):
-        self.xdotool("windowactivate", "--sync", window)
-        self.xdotool("type", "--window", window, "--delay", "50", typed)
+        self.focus(window)
+        self.xdotool("type", "--delay", "30", typed)
+
+    def wait_gone(self, window, timeout=30):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            visible = self.xdotool("search", "--onlyvisible", "--name", ".").stdout.split()
+            if window not in visible:
+                return
+            time.sleep(0.1)
+        pytest.fail(f"window {window} stayed open")
 
     def finish(self):
         out, err = self.proc.communicate(timeout=TIMEOUT)
@@ -82,7 +96,6 @@ def session(display):
 def test_option_error_box_then_error_notice(session):
     s = session("--frobnicate", "x.hdev")
     s.press(s.wait_for_window("Velotrax"), "Return")  # the option error
-    time.sleep(0.5)
     s.press(s.wait_for_window("Velotrax"), "Return")  # the end-of-run notice
     status, out, _ = s.finish()
     assert (status, out) == (1, "")

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# One Wine prefix per test run: "start DIR" creates it and keeps its server alive, so Windows
+# programs start in a fraction of a second; "stop DIR" ends the server and removes the prefix.
+set -euo pipefail
+action=$1
+export WINEPREFIX=$2 WINEDEBUG=-all
+case $action in
+  start)
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    # Wine's server and services outlive this script: they must hold none of its pipes.
+    wineserver -p </dev/null >/dev/null 2>&1
+    wineboot -i </dev/null >/dev/null 2>&1
+    ;;
+  stop)
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    ;;
+  *) echo "usage: $0 start|stop DIR" >&2; exit 2 ;;
+esac
