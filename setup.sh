@@ -21,8 +21,8 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# Debian has no Boost for MinGW: build the few libraries we need from Debian's own source.
-scripts/boost-mingw.sh
+# Debian has no Boost or pugixml for MinGW: build them from Debian's own source.
+scripts/mingw-deps.sh
 
 jobs=$(nproc)
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null

@@ -1,5 +1,5 @@
 # Boost 1.81 for the MinGW-w64 cross build, from the cache that
-# scripts/boost-mingw.sh fills. Include it instead of find_package(Boost) when
+# scripts/mingw-deps.sh fills. Include it instead of find_package(Boost) when
 # CMAKE_CROSSCOMPILING; it defines the same IMPORTED target names:
 #   Boost::headers / Boost::boost   include dir (+ BOOST_ALL_NO_LIB)
 #   Boost::system                   header-only; also links ws2_32 + mswsock,
@@ -14,14 +14,14 @@
 include_guard(GLOBAL)
 
 set(VELOTRAX_BOOST_MINGW "/var/cache/velotrax/boost-1.81-mingw64"
-    CACHE PATH "Boost 1.81 built for x86_64-w64-mingw32 by scripts/boost-mingw.sh")
+    CACHE PATH "Boost 1.81 built for x86_64-w64-mingw32 by scripts/mingw-deps.sh")
 
 set(_vb_root "${VELOTRAX_BOOST_MINGW}")
 if(NOT EXISTS "${_vb_root}/.velotrax-boost-complete")
   message(FATAL_ERROR
     "Boost for MinGW not found in VELOTRAX_BOOST_MINGW=${_vb_root} "
     "(no completed build there). Run, as root:\n"
-    "  scripts/boost-mingw.sh\n"
+    "  scripts/mingw-deps.sh\n"
     "(env VELOTRAX_BOOST_MINGW selects another directory; pass the same path "
     "to CMake with -DVELOTRAX_BOOST_MINGW=...).")
 endif()

@@ -1,28 +1,36 @@
 #!/usr/bin/env bash
-# Builds Boost 1.81 (headers + static Program_options, Filesystem, Chrono,
-# Thread) for x86_64-w64-mingw32 from Debian's own boost1.81 source package,
-# into a cache directory outside the repository. Runs as root.
+# Builds the libraries Debian ships for Linux only, for x86_64-w64-mingw32, from
+# Debian's own source packages, into cache directories outside the repository:
+#   Boost 1.81 (headers + static Program_options, Filesystem, Chrono, Thread)
+#   pugixml (header + static library)
+# Runs as root.
 #
-#   VELOTRAX_BOOST_MINGW  cache directory
-#                         (default /var/cache/velotrax/boost-1.81-mingw64)
+#   VELOTRAX_BOOST_MINGW    Boost cache (default /var/cache/velotrax/boost-1.81-mingw64)
+#   VELOTRAX_PUGIXML_MINGW  pugixml cache (default /var/cache/velotrax/pugixml-mingw64)
 #
-# A complete cache holds include/boost, lib/*.a and the stamp file written
-# last; with the stamp present the script returns at once.
+# A complete cache holds include/, lib/*.a and the stamp file written last;
+# with every stamp present the script returns at once.
 set -euo pipefail
 
 CACHE="${VELOTRAX_BOOST_MINGW:-/var/cache/velotrax/boost-1.81-mingw64}"
 STAMP="$CACHE/.velotrax-boost-complete"
+PUGI_CACHE="${VELOTRAX_PUGIXML_MINGW:-/var/cache/velotrax/pugixml-mingw64}"
+PUGI_STAMP="$PUGI_CACHE/.velotrax-pugixml-complete"
 SRC_PKG=boost1.81
+PUGI_PKG=pugixml
 CXX=x86_64-w64-mingw32-g++-posix
 AR=x86_64-w64-mingw32-ar
 RANLIB=x86_64-w64-mingw32-ranlib
 JOBS=2
 
-log() { printf 'boost-mingw: %s\n' "$*"; }
-die() { printf 'boost-mingw: ERROR: %s\n' "$*" >&2; exit 1; }
+log() { printf 'mingw-deps: %s\n' "$*"; }
+die() { printf 'mingw-deps: ERROR: %s\n' "$*" >&2; exit 1; }
 
-if [[ -f "$STAMP" ]]; then
-    log "cached: $CACHE"
+need=()
+[[ -f "$STAMP" ]] || need+=("$SRC_PKG")
+[[ -f "$PUGI_STAMP" ]] || need+=("$PUGI_PKG")
+if ((${#need[@]} == 0)); then
+    log "cached: $CACHE $PUGI_CACHE"
     exit 0
 fi
 
@@ -31,9 +39,10 @@ for tool in "$CXX" "$AR" "$RANLIB" apt-get tar xz xargs; do
     command -v "$tool" >/dev/null || die "missing tool: $tool (apt-get install g++-mingw-w64-x86-64-posix xz-utils)"
 done
 
-SRC_LIST=/etc/apt/sources.list.d/velotrax-boost-src.sources
-WORK="$(mktemp -d /tmp/velotrax-boost-mingw.XXXXXX)"
+SRC_LIST=/etc/apt/sources.list.d/velotrax-deb-src.sources
+WORK="$(mktemp -d /tmp/velotrax-mingw-deps.XXXXXX)"
 STAGE="$CACHE.partial"
+PUGI_STAGE="$PUGI_CACHE.partial"
 src_added=0
 
 # Drops the temporary deb-src entry and refreshes the package lists so
@@ -51,8 +60,8 @@ cleanup() {
     restore_apt
     rm -rf "$WORK"
     if [[ $rc -ne 0 ]]; then
-        rm -rf "$STAGE"
-        printf 'boost-mingw: FAILED (exit %d); no stamp written\n' "$rc" >&2
+        rm -rf "$STAGE" "$PUGI_STAGE"
+        printf 'mingw-deps: FAILED (exit %d); no stamp written\n' "$rc" >&2
     fi
     exit "$rc"
 }
@@ -60,7 +69,7 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# --- 1. fetch the Debian source package -----------------------------------
+# --- 1. fetch the Debian source packages ----------------------------------
 # Take URIs and Signed-By from the stanza of debian.sources that carries the
 # plain "bookworm" suite (the main archive, not security).
 DEB_SOURCES=/etc/apt/sources.list.d/debian.sources
@@ -89,13 +98,36 @@ Signed-By: $signed_by
 EOF
 log "apt-get update"
 apt-get update -qq
-log "apt-get source --download-only $SRC_PKG"
+log "apt-get source --download-only ${need[*]}"
 # apt downloads as user _apt: give it a directory it may write to.
 chmod 0755 "$WORK"
 mkdir "$WORK/dl"
 chown _apt "$WORK/dl" 2>/dev/null || true
-(cd "$WORK/dl" && apt-get source --download-only -qq "$SRC_PKG")
+(cd "$WORK/dl" && apt-get source --download-only -qq "${need[@]}")
 restore_apt
+
+# --- pugixml: one source file -----------------------------------------------
+if [[ ! -f "$PUGI_STAMP" ]]; then
+    pugi_orig=("$WORK"/dl/"$PUGI_PKG"_*.orig.tar.*)
+    [[ -f "${pugi_orig[0]}" ]] || die "no orig tarball downloaded for $PUGI_PKG"
+    log "building pugixml from $(basename "${pugi_orig[0]}")"
+    mkdir -p "$WORK/pugi"
+    tar -xf "${pugi_orig[0]}" -C "$WORK/pugi" --strip-components=1
+    rm -rf "$PUGI_STAGE"
+    mkdir -p "$PUGI_STAGE/include" "$PUGI_STAGE/lib"
+    cp "$WORK/pugi/src/pugixml.hpp" "$WORK/pugi/src/pugiconfig.hpp" "$PUGI_STAGE/include/"
+    "$CXX" -O2 -std=c++17 -DNDEBUG -c "$WORK/pugi/src/pugixml.cpp" -o "$WORK/pugi/pugixml.o"
+    "$AR" rc "$PUGI_STAGE/lib/libpugixml.a" "$WORK/pugi/pugixml.o"
+    "$RANLIB" "$PUGI_STAGE/lib/libpugixml.a"
+    rm -rf "$PUGI_CACHE"
+    mkdir -p "$(dirname "$PUGI_CACHE")"
+    mv "$PUGI_STAGE" "$PUGI_CACHE"
+    printf 'pugixml %s mingw64 built %s\n' "${pugi_orig[0]##*/}" "$(date -u +%FT%TZ)" >"$PUGI_STAMP"
+    log "done: $PUGI_CACHE"
+fi
+if [[ -f "$STAMP" ]]; then
+    exit 0
+fi
 
 orig=("$WORK"/dl/"$SRC_PKG"_*.orig.tar.*)
 [[ -f "${orig[0]}" ]] || die "no orig tarball downloaded for $SRC_PKG"
