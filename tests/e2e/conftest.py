@@ -6,7 +6,6 @@ that starts them (wine). One Wine prefix serves the whole run: WINEPREFIX's, or 
 import os
 import re
 import select
-import shutil
 import subprocess
 import tempfile
 import time
@@ -112,13 +111,9 @@ def wine_prefix():
         return
     prefix = tempfile.mkdtemp(prefix="velotrax-wine-")
     _base_env["WINEPREFIX"] = prefix
-    env = environment()
-    server = subprocess.Popen(["wineserver", "-p", "-f"], env=env, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL)
-    # Wine's own services outlive wineboot: they must not hold a pipe anyone waits on.
-    subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=300)
-    yield prefix
-    subprocess.run(["wineserver", "-k"], env=env, capture_output=True, timeout=60)
-    server.wait(timeout=60)
-    shutil.rmtree(prefix, ignore_errors=True)
+    script = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "wine-prefix.sh")
+    try:
+        subprocess.run([script, "start", prefix], check=True, timeout=300)
+        yield prefix
+    finally:
+        subprocess.run([script, "stop", prefix], timeout=60)
