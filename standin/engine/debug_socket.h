@@ -13,8 +13,15 @@ class ClientSocket {
   virtual ~ClientSocket() = default;
   // Reads one line (without its end) of at most maxBytes; false on hang-up,
   // error, overlong line or wake-up.
-  virtual bool readLine(std::string& line, size_t maxBytes) = 0;
+  bool readLine(std::string& line, size_t maxBytes);
   virtual bool writeAll(const std::string& text) = 0;
+
+ protected:
+  // Reads some bytes into buffer, waiting for them; 0 on hang-up, error or wake-up.
+  virtual size_t receive(char* buffer, size_t size) = 0;
+
+ private:
+  std::string pending_;  // received bytes not yet handed out as lines
 };
 
 class ListenSocket {

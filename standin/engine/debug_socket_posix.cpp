@@ -53,22 +53,10 @@ class PosixClient : public ClientSocket {
  public:
   PosixClient(Fd fd, int wakeFd) : fd_(std::move(fd)), wakeFd_(wakeFd) {}
 
-  bool readLine(std::string& line, size_t maxBytes) override {
-    line.clear();
-    while (true) {
-      size_t nl = buffer_.find('\n');
-      if (nl != std::string::npos) {
-        line = buffer_.substr(0, nl);
-        buffer_.erase(0, nl + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return true;
-      }
-      if (buffer_.size() > maxBytes || !waitReadable(fd_.get(), wakeFd_)) return false;
-      char chunk[512];
-      ssize_t n = ::recv(fd_.get(), chunk, sizeof chunk, 0);
-      if (n <= 0) return false;
-      buffer_.append(chunk, static_cast<size_t>(n));
-    }
+  size_t receive(char* buffer, size_t size) override {
+    if (!waitReadable(fd_.get(), wakeFd_)) return 0;
+    const ssize_t n = ::recv(fd_.get(), buffer, size, 0);
+    return n > 0 ? static_cast<size_t>(n) : 0;
   }
 
   bool writeAll(const std::string& text) override {
@@ -85,7 +73,6 @@ class PosixClient : public ClientSocket {
  private:
   Fd fd_;
   int wakeFd_;
-  std::string buffer_;
 };
 
 class PosixListen : public ListenSocket {

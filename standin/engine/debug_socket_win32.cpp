@@ -84,25 +84,12 @@ class Win32Client : public ClientSocket {
     ::WSAEventSelect(s_.get(), event_.get(), FD_READ | FD_WRITE | FD_CLOSE);
   }
 
-  bool readLine(std::string& line, size_t maxBytes) override {
-    line.clear();
+  size_t receive(char* buffer, size_t size) override {
     while (true) {
-      size_t nl = buffer_.find('\n');
-      if (nl != std::string::npos) {
-        line = buffer_.substr(0, nl);
-        buffer_.erase(0, nl + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return true;
-      }
-      if (buffer_.size() > maxBytes) return false;
-      char chunk[512];
-      int n = ::recv(s_.get(), chunk, sizeof chunk, 0);
-      if (n > 0) {
-        buffer_.append(chunk, static_cast<size_t>(n));
-        continue;
-      }
-      if (n == 0 || ::WSAGetLastError() != WSAEWOULDBLOCK) return false;
-      if (!waitFor(event_.get(), wake_)) return false;
+      const int n = ::recv(s_.get(), buffer, static_cast<int>(size), 0);
+      if (n > 0) return static_cast<size_t>(n);
+      if (n == 0 || ::WSAGetLastError() != WSAEWOULDBLOCK) return 0;
+      if (!waitFor(event_.get(), wake_)) return 0;
     }
   }
 
@@ -123,7 +110,6 @@ class Win32Client : public ClientSocket {
   SocketHandle s_;
   EventHandle event_;
   WSAEVENT wake_;
-  std::string buffer_;
 };
 
 class Win32Listen : public ListenSocket {
