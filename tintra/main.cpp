@@ -1,4 +1,5 @@
 // tintra: writes its arguments in console colours chosen by the options before them.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
