@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config dpkg-dev xz-utils
   libboost1.81-dev libboost-program-options1.81-dev libboost-filesystem1.81-dev
   libboost-system1.81-dev libboost-thread1.81-dev
   libgtest-dev libgmock-dev libpugixml-dev python3 python3-pytest
