@@ -18,7 +18,15 @@ def display():
     server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1024x768x24", "-nolisten",
                                "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(1)
+    # Wine's desktop process ends with the last window and takes seconds to start again; a
+    # window kept open for the whole module keeps it, so each case starts at once.
+    keeper = subprocess.Popen(["wine", "notepad"], env=environment({"DISPLAY": f":{number}"}),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    Session.wait_for_window_of(keeper, f":{number}", ".* - Notepad")
     yield f":{number}"
+    keeper.kill()
+    keeper.wait(timeout=30)
     server.terminate()
     server.wait(timeout=30)
 
@@ -36,14 +44,20 @@ class Session:
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
                               timeout=TIMEOUT)
 
-    def wait_for_window(self, name, timeout=60):
+    def wait_for_window(self, name):
         """The id of the visible window whose title is exactly name."""
+        return Session.wait_for_window_of(self.proc, self.env["DISPLAY"], name)
+
+    @staticmethod
+    def wait_for_window_of(proc, display, name, timeout=60):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            found = self.xdotool("search", "--onlyvisible", "--name", f"^{name}$").stdout.split()
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
+                                   env=environment({"DISPLAY": display}), capture_output=True,
+                                   text=True, timeout=TIMEOUT).stdout.split()
             if found:
                 return found[0]
-            assert self.proc.poll() is None, f"ended without showing {name!r}"
+            assert proc.poll() is None, f"ended without showing {name!r}"
             time.sleep(0.1)
         pytest.fail(f"no window {name!r} appeared")
 
