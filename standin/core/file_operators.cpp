@@ -3,11 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <mutex>
 
 #include "errors.h"
+#include "handle_table.h"
 #include "operators.h"
 #include "system_state.h"
 #include "tuple_ops.h"
@@ -25,15 +24,9 @@ struct OpenFile {
   std::FILE* stream = nullptr;
 };
 
-struct FileTable {
-  std::mutex lock;
-  std::map<int64_t, OpenFile> files;
-  int64_t nextHandle = 1;
-};
-
-FileTable& table() {
-  static FileTable t;
-  return t;
+HandleTable<OpenFile>& table() {
+  static HandleTable<OpenFile> files(1, err::kFileHandle);
+  return files;
 }
 
 void openFile(OpCall& c) {
@@ -54,22 +47,13 @@ void openFile(OpCall& c) {
     }
     file.stream = file.owned.get();
   }
-  FileTable& t = table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  int64_t handle = t.nextHandle++;
-  t.files.emplace(handle, std::move(file));
-  c.ctrlOut[0] = Value::ofInt(handle);
+  c.ctrlOut[0] = Value::ofInt(table().add(std::move(file)));
 }
 
 // Runs fn on the stream of the handle in parameter 1, under the table lock.
 template <typename Fn>
 void withFile(const Value& handle, const char* op, Fn fn) {
-  int64_t h = scalarInt(handle, 1, op);
-  FileTable& t = table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  auto it = t.files.find(h);
-  if (it == t.files.end()) raise(op, err::kFileHandle);
-  fn(it->second);
+  table().with(scalarInt(handle, 1, op), op, fn);
 }
 
 void fwriteString(OpCall& c) {
@@ -88,13 +72,8 @@ void fnewLine(OpCall& c) {
 
 void closeFile(OpCall& c) {
   const char* op = "close_file";
-  int64_t h = scalarInt(c.ctrlIn[0], 1, op);
-  FileTable& t = table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  auto it = t.files.find(h);
-  if (it == t.files.end()) raise(op, err::kFileHandle);
-  std::fflush(it->second.stream);
-  t.files.erase(it);
+  table().remove(scalarInt(c.ctrlIn[0], 1, op), op,
+                 [](OpenFile& f) { std::fflush(f.stream); });
 }
 
 const OperatorDef kTable[] = {

@@ -1,11 +1,9 @@
 // Window operators of the stand-in: windows are kept in memory (no display),
 // with their extents, image part and display settings, so hosts can drive
 // them exactly as they would real windows.
-#include <map>
-#include <mutex>
-
 #include "access.h"
 #include "errors.h"
+#include "handle_table.h"
 #include "tuple_ops.h"
 
 namespace HalconCpp {
@@ -22,30 +20,19 @@ struct Window {
   int64_t displayed = 0;  // number of objects and texts shown
 };
 
-struct WindowTable {
-  std::mutex lock;
-  std::map<int64_t, Window> windows;
-  int64_t nextHandle = 3600;
-};
-
-WindowTable& table() {
-  static WindowTable t;
-  return t;
+standin::HandleTable<Window>& table() {
+  static standin::HandleTable<Window> windows(3600, standin::err::kUnknownWindow);
+  return windows;
 }
 
 int64_t intArg(const HTuple& t, int param, const char* op) {
   return standin::scalarInt(HTupleAccess::value(t), param, op);
 }
 
-// Runs fn on the window of the handle in parameter 1, under the table lock.
+// Runs fn on the window of the handle in parameter param, under the table lock.
 template <typename Fn>
-void withWindow(const HTuple& handle, const char* op, Fn fn) {
-  int64_t h = intArg(handle, 1, op);
-  WindowTable& t = table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  auto it = t.windows.find(h);
-  if (it == t.windows.end()) standin::raise(op, standin::err::kUnknownWindow);
-  fn(it->second);
+void withWindow(const HTuple& handle, const char* op, Fn fn, int param = 1) {
+  table().with(intArg(handle, param, op), op, fn);
 }
 
 void setSetting(const HTuple& w, const HTuple& v, int slot, const char* op) {
@@ -74,18 +61,12 @@ void OpenWindow(const HTuple& row, const HTuple& column, const HTuple& width, co
   win.part[2] = static_cast<double>(win.height - 1);
   win.part[3] = static_cast<double>(win.width - 1);
   win.settings[0] = Value::ofText("black");
-  WindowTable& t = table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  int64_t h = t.nextHandle++;
-  t.windows.emplace(h, win);
+  const int64_t h = table().add(win);
   if (windowHandle) *windowHandle = HTuple(static_cast<long long>(h));
 }
 
 void CloseWindow(const HTuple& windowHandle) {
-  int64_t h = intArg(windowHandle, 1, "close_window");
-  WindowTable& t = table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  if (t.windows.erase(h) == 0) standin::raise("close_window", standin::err::kUnknownWindow);
+  table().remove(intArg(windowHandle, 1, "close_window"), "close_window", [](Window&) {});
 }
 
 void ClearWindow(const HTuple& windowHandle) {
@@ -195,12 +176,8 @@ void SetLineWidth(const HTuple& windowHandle, const HTuple& width) {
 
 void DispObj(const HObject& object, const HTuple& windowHandle) {
   if (!HObjectAccess::object(object).defined) standin::raise("disp_obj", kWrongValue + 1);
-  int64_t h = intArg(windowHandle, 2, "disp_obj");
-  WindowTable& t = table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  auto it = t.windows.find(h);
-  if (it == t.windows.end()) standin::raise("disp_obj", standin::err::kUnknownWindow);
-  it->second.displayed += static_cast<int64_t>(HObjectAccess::object(object).items.size());
+  const auto shown = static_cast<int64_t>(HObjectAccess::object(object).items.size());
+  withWindow(windowHandle, "disp_obj", [&](Window& w) { w.displayed += shown; }, 2);
 }
 
 }  // namespace HalconCpp
