@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
       std::printf("python3: not available\n");
       return 0;
     }
-    std::printf("python3: %.4f s (result %lld)\nratio engine/python3: %.3f\n", p, pythonResult, e / p);
+    std::printf("python3: %.4f s (result %lld)\nratio engine/python3: %.3f\n", p, pythonResult,
+                e / p);
     return engineResult == pythonResult ? 0 : 1;
   } catch (const HDevEngineException& ex) {
     std::fprintf(stderr, "engine error %d: %s\n", ex.HalconErrorCode(), ex.Message());

@@ -20,7 +20,9 @@ void writeAll(std::FILE* stream, const std::string& block) {
 }
 
 // SGR colour index: ANSI orders red/green/blue as bits 1/2/4, the console word as 4/2/1.
-int ansiIndex(unsigned bits) { return ((bits & 4) ? 1 : 0) | (bits & 2) | ((bits & 1) ? 4 : 0); }
+int ansiIndex(unsigned bits) {
+  return ((bits & 4) ? 1 : 0) | (bits & 2) | ((bits & 1) ? 4 : 0);
+}
 
 std::string sgr(std::uint16_t attributes) {
   if (attributes == kTerminalDefault) return kReset;

@@ -36,7 +36,9 @@ class WindowsConsoleColour final : public ConsoleColour {
 
 }  // namespace
 
-void writeNormalLine(std::string_view text) { writeLine(stdout, text); }
+void writeNormalLine(std::string_view text) {
+  writeLine(stdout, text);
+}
 
 void writeErrorLine(std::string_view text) {
   // The colour is set on standard output's console; the text goes to standard error, so the two

@@ -17,7 +17,8 @@ struct FileFilter {
   std::string patterns;  // ';'-separated wildcards
 };
 
-// Asks the user for one file; the name is returned as typed, unvalidated. Empty on cancel or failure.
+// Asks the user for one file; the name is returned as typed, unvalidated. Empty on cancel or
+// failure.
 std::string askOpenFileName(std::string_view title, const std::vector<FileFilter>& filters);
 
 }  // namespace Velotrax::os

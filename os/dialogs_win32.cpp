@@ -1,6 +1,7 @@
 #include <string>
 
 #include <windows.h>
+
 #include <commdlg.h>
 
 #include "dialogs.h"

@@ -8,7 +8,9 @@
 namespace Velotrax::os {
 
 namespace {
-bool setAndNotEmpty(const char* value) { return value != nullptr && *value != '\0'; }
+bool setAndNotEmpty(const char* value) {
+  return value != nullptr && *value != '\0';
+}
 }  // namespace
 
 bool colourWanted(int fd) {

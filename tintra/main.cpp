@@ -112,4 +112,6 @@ int run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { Velotrax::os::exitNow(run(argc, argv)); }
+int main(int argc, char* argv[]) {
+  Velotrax::os::exitNow(run(argc, argv));
+}

@@ -37,13 +37,23 @@ void printError(std::string_view text) {
   os::writeErrorLine(text);
 }
 
-void printNormal(const std::ostringstream& message) { printNormal(message.str()); }
-void printError(const std::ostringstream& message) { printError(message.str()); }
+void printNormal(const std::ostringstream& message) {
+  printNormal(message.str());
+}
+void printError(const std::ostringstream& message) {
+  printError(message.str());
+}
 
-void stdOutHandler(const char* text) { printNormal(text ? text : ""); }
-void stdErrHandler(const char* text) { printError(text ? text : ""); }
+void stdOutHandler(const char* text) {
+  printNormal(text ? text : "");
+}
+void stdErrHandler(const char* text) {
+  printError(text ? text : "");
+}
 
-void enableConsoleMode() { consoleMode = true; }
+void enableConsoleMode() {
+  consoleMode = true;
+}
 
 void showEndOfRunNotice(int exitStatus, bool noDialogs, bool scriptChosenByDialog) {
   if (noDialogs) return;

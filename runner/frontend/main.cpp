@@ -1,3 +1,5 @@
 #include "main_flow.h"
 
-int main(int argc, char* argv[]) { Velotrax::runEntry(argc, argv); }
+int main(int argc, char* argv[]) {
+  Velotrax::runEntry(argc, argv);
+}

@@ -28,9 +28,12 @@ int mainBody(int argc, const char* const argv[]) {
   settings.isChildProcess = os::getEnvironment("VELOTRAX_IS_SLAVE") == "1";
 
   switch (parseOptions(argc, argv, settings)) {
-    case OptionResult::finished: return 0;
-    case OptionResult::failed: return 1;
-    case OptionResult::proceed: break;
+    case OptionResult::finished:
+      return 0;
+    case OptionResult::failed:
+      return 1;
+    case OptionResult::proceed:
+      break;
   }
   if (!settings.queryMode) printNormal(std::string(kBanner) + "\n");
 

@@ -23,48 +23,49 @@ constexpr unsigned kMinDescriptionLength = 40;
 
 po::options_description visibleOptions(RunSettings& s) {
   po::options_description options("Options", kLineLength, kMinDescriptionLength);
-  options.add_options()
-      ("help,h", "Show this help")
-      ("verbose,v", po::bool_switch(&s.verbose), "Be more verbose in output to console")
-      ("fullscreen,f", po::bool_switch(&s.fullscreen),
-       "Fullscreen Mode: Open all Graphics Windows in Fullscreen")
-      ("watch,w", po::bool_switch(&s.watch), "Watch Mode: Watch for changes in procedure paths")
-      ("separate,s", po::bool_switch(&s.separate),
-       "Execute HALCON/HDevEngine in separate process")
-      ("version,V", po::bool_switch(&s.version), "Show version information")
-      ("search-parent", po::bool_switch(&s.searchParent),
-       "Search parent directories if relative paths are used")
-      ("no-dialogs", po::bool_switch(&s.noDialogs), "Never open any dialog")
-      ("no-default-window", po::bool_switch(&s.noDefaultWindow),
-       "Do not open any default Graphics Window")
-      ("procedures-path", po::value<std::vector<std::string>>(),
-       "Add directory to HDevelop external procedures search path")
-      ("watch-dirs", po::value<std::vector<std::string>>(),
-       "Adds directory to list of directories watched for changes (Procedure paths are added "
-       "automatically). Implies --watch.)")
-      ("debug", po::bool_switch(&s.debug), "Enable HDevEngine Debugging")
-      ("debug-password", po::value<std::string>()->default_value(
-           "", "HDevEngine Debugging password (default is no password)"))
-      ("debug-port", po::value<int>()->default_value(
-           kDefaultDebugPort, "HDevEngine Debugging port (default is 57786)"))
-      ("debug-wait-for-connection", po::bool_switch(&s.debugWaitForConnection),
-       "HDevEngine Debugging: Wait for connection <true|false> (default is false)")
-      ("halconroot", po::value<std::string>()->default_value(
-           "", "Override HALCONROOT to be used. Default is to use the HALCONROOT environment "
-               "variable."))
-      ("halconversion,n", po::value<std::string>()->default_value(
-           "", "Try to set HALCONROOT automatically for the specified major.minor version (e.g. "
-               "\"13.0\" or \"18.11-Steady\"). Default is to use the HALCONROOT environment "
-               "variable."))
-      ("checkonly,c", po::bool_switch(&s.checkonly), "Check only")
-      ("ignore-unresolved-lines", po::bool_switch(&s.ignoreUnresolvedLines),
-       "Ignore unresolved script lines (e.g. external procedures that could not be found)")
-      ("ignore-invalid-lines", po::bool_switch(&s.ignoreInvalidLines),
-       "Ignore invalid script lines")
-      ("execute-procedures-jit-compiled", po::bool_switch(&s.executeProceduresJitCompiled),
-       "Try to Just-In-Time compile procedures")
-      ("get-version", po::bool_switch(&s.getVersion),
-       "Get automatically determined active HALCON version");
+  options.add_options()("help,h", "Show this help")("verbose,v", po::bool_switch(&s.verbose),
+                                                    "Be more verbose in output to console")(
+      "fullscreen,f", po::bool_switch(&s.fullscreen),
+      "Fullscreen Mode: Open all Graphics Windows in Fullscreen")(
+      "watch,w", po::bool_switch(&s.watch), "Watch Mode: Watch for changes in procedure paths")(
+      "separate,s", po::bool_switch(&s.separate), "Execute HALCON/HDevEngine in separate process")(
+      "version,V", po::bool_switch(&s.version), "Show version information")(
+      "search-parent", po::bool_switch(&s.searchParent),
+      "Search parent directories if relative paths are used")(
+      "no-dialogs", po::bool_switch(&s.noDialogs), "Never open any dialog")(
+      "no-default-window", po::bool_switch(&s.noDefaultWindow),
+      "Do not open any default Graphics Window")(
+      "procedures-path", po::value<std::vector<std::string>>(),
+      "Add directory to HDevelop external procedures search path")(
+      "watch-dirs", po::value<std::vector<std::string>>(),
+      "Adds directory to list of directories watched for changes (Procedure paths are added "
+      "automatically). Implies --watch.)")("debug", po::bool_switch(&s.debug),
+                                           "Enable HDevEngine Debugging")(
+      "debug-password", po::value<std::string>()->default_value(
+                            "", "HDevEngine Debugging password (default is no password)"))(
+      "debug-port", po::value<int>()->default_value(
+                        kDefaultDebugPort, "HDevEngine Debugging port (default is 57786)"))(
+      "debug-wait-for-connection", po::bool_switch(&s.debugWaitForConnection),
+      "HDevEngine Debugging: Wait for connection <true|false> (default is false)")(
+      "halconroot",
+      po::value<std::string>()->default_value(
+          "",
+          "Override HALCONROOT to be used. Default is to use the HALCONROOT environment "
+          "variable."))(
+      "halconversion,n",
+      po::value<std::string>()->default_value(
+          "",
+          "Try to set HALCONROOT automatically for the specified major.minor version (e.g. "
+          "\"13.0\" or \"18.11-Steady\"). Default is to use the HALCONROOT environment "
+          "variable."))("checkonly,c", po::bool_switch(&s.checkonly), "Check only")(
+      "ignore-unresolved-lines", po::bool_switch(&s.ignoreUnresolvedLines),
+      "Ignore unresolved script lines (e.g. external procedures that could not be found)")(
+      "ignore-invalid-lines", po::bool_switch(&s.ignoreInvalidLines),
+      "Ignore invalid script lines")("execute-procedures-jit-compiled",
+                                     po::bool_switch(&s.executeProceduresJitCompiled),
+                                     "Try to Just-In-Time compile procedures")(
+      "get-version", po::bool_switch(&s.getVersion),
+      "Get automatically determined active HALCON version");
   return options;
 }
 
@@ -91,7 +92,8 @@ std::vector<std::string> tokenList(int argc, const char* const argv[], RunSettin
                                   .run();
   po::store(parsed, values);
   po::notify(values);
-  std::vector<std::string> tokens = po::collect_unrecognized(parsed.options, po::include_positional);
+  std::vector<std::string> tokens =
+      po::collect_unrecognized(parsed.options, po::include_positional);
   if (!tokens.empty() && tokens.front().starts_with("-")) throw po::unknown_option(tokens.front());
   return tokens;
 }
@@ -141,8 +143,7 @@ void takeScript(RunSettings& s, std::vector<std::string> tokens) {
 std::string usageText() {
   RunSettings unused;
   std::ostringstream text;
-  text << "usage: " << kProgramName
-       << "  [options] <[path_to]procedure|[path_to]library:procedure>"
+  text << "usage: " << kProgramName << "  [options] <[path_to]procedure|[path_to]library:procedure>"
        << " [(input control params, ...)]\n"
        << "\n"
        << visibleOptions(unused) << "\n";

@@ -35,10 +35,10 @@ struct RunSettings {
   bool getVersion = false;
 
   // Derived state.
-  bool isChildProcess = false;        // started by a separate-mode parent
-  bool queryMode = false;             // only answer a query, run nothing
-  bool scriptChosenByDialog = false;  // the script came from the open-file dialog
-  std::string scriptArgument;         // the script as typed
+  bool isChildProcess = false;               // started by a separate-mode parent
+  bool queryMode = false;                    // only answer a query, run nothing
+  bool scriptChosenByDialog = false;         // the script came from the open-file dialog
+  std::string scriptArgument;                // the script as typed
   std::vector<std::string> scriptArguments;  // tokens after the script: procedure inputs
 
   // The resolved script.

@@ -15,5 +15,4 @@ Herror get_error_text(Herror code, char* buffer, int size) {
   buffer[size - 1] = '\0';
   return 2;
 }
-
 }

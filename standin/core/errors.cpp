@@ -14,34 +14,60 @@ std::string errorText(int code) {
     return "Wrong number of values of control parameter: " +
            std::to_string(code - err::kWrongCount);
   switch (code) {
-    case err::kOk: return "No error";
-    case err::kLoadFailed: return "HDevEngine: error(s) while loading a script";
-    case err::kFileNotFound: return "File not found";
-    case err::kFileOpen: return "Cannot open file";
-    case err::kFileHandle: return "Invalid file handle";
-    case err::kUserThreads: return "User threads are still running";
-    case err::kIndexRange: return "Index out of range";
-    case err::kDivByZero: return "Division by zero";
-    case err::kUninitialized: return "Variable used before it was set";
-    case err::kRecursion: return "Procedure call depth limit exceeded";
-    case err::kTupleTooLarge: return "Tuple exceeds the maximum number of elements";
-    case err::kInvalidLine: return "Invalid program line executed";
-    case err::kUnresolvedCall: return "Call of an unresolved procedure executed";
-    case err::kUserException: return "Uncaught exception thrown by the script";
-    case err::kFormatUnsupported: return "Script file format not supported";
-    case err::kMalformedScript: return "Malformed script file";
-    case err::kProcNotFound: return "Procedure not found";
-    case err::kParamIndex: return "Parameter index out of range";
-    case err::kOperatorImpl: return "Window operator implementation failed";
-    case err::kDebugServer: return "Debug server could not be started";
-    case err::kNoImpl: return "Operator not available in this library";
-    case err::kUnknownWindow: return "Window handle not valid";
-    case err::kBadFormat: return "Invalid format string";
-    default: return "Unknown error code " + std::to_string(code);
+    case err::kOk:
+      return "No error";
+    case err::kLoadFailed:
+      return "HDevEngine: error(s) while loading a script";
+    case err::kFileNotFound:
+      return "File not found";
+    case err::kFileOpen:
+      return "Cannot open file";
+    case err::kFileHandle:
+      return "Invalid file handle";
+    case err::kUserThreads:
+      return "User threads are still running";
+    case err::kIndexRange:
+      return "Index out of range";
+    case err::kDivByZero:
+      return "Division by zero";
+    case err::kUninitialized:
+      return "Variable used before it was set";
+    case err::kRecursion:
+      return "Procedure call depth limit exceeded";
+    case err::kTupleTooLarge:
+      return "Tuple exceeds the maximum number of elements";
+    case err::kInvalidLine:
+      return "Invalid program line executed";
+    case err::kUnresolvedCall:
+      return "Call of an unresolved procedure executed";
+    case err::kUserException:
+      return "Uncaught exception thrown by the script";
+    case err::kFormatUnsupported:
+      return "Script file format not supported";
+    case err::kMalformedScript:
+      return "Malformed script file";
+    case err::kProcNotFound:
+      return "Procedure not found";
+    case err::kParamIndex:
+      return "Parameter index out of range";
+    case err::kOperatorImpl:
+      return "Window operator implementation failed";
+    case err::kDebugServer:
+      return "Debug server could not be started";
+    case err::kNoImpl:
+      return "Operator not available in this library";
+    case err::kUnknownWindow:
+      return "Window handle not valid";
+    case err::kBadFormat:
+      return "Invalid format string";
+    default:
+      return "Unknown error code " + std::to_string(code);
   }
 }
 
-void raise(const char* op, int code) { raise(op, code, errorText(code)); }
+void raise(const char* op, int code) {
+  raise(op, code, errorText(code));
+}
 
 void raise(const char* op, int code, const std::string& message) {
   noteOperatorError(op, code, message);

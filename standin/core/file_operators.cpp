@@ -20,7 +20,7 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 struct OpenFile {
-  FilePtr owned;            // null for the console streams
+  FilePtr owned;  // null for the console streams
   std::FILE* stream = nullptr;
 };
 
@@ -72,8 +72,7 @@ void fnewLine(OpCall& c) {
 
 void closeFile(OpCall& c) {
   const char* op = "close_file";
-  table().remove(scalarInt(c.ctrlIn[0], 1, op), op,
-                 [](OpenFile& f) { std::fflush(f.stream); });
+  table().remove(scalarInt(c.ctrlIn[0], 1, op), op, [](OpenFile& f) { std::fflush(f.stream); });
 }
 
 const OperatorDef kTable[] = {
@@ -85,6 +84,8 @@ const OperatorDef kTable[] = {
 
 }  // namespace
 
-std::span<const OperatorDef> fileOperators() { return kTable; }
+std::span<const OperatorDef> fileOperators() {
+  return kTable;
+}
 
 }  // namespace standin

@@ -47,7 +47,9 @@ std::string formatElement(const Element& e, const FormatPattern& pattern) {
   double d = t == ElemType::Int ? static_cast<double>(std::get<int64_t>(e)) : std::get<double>(e);
   if (std::string("dioxX").find(conv) != std::string::npos) {
     int64_t i = t == ElemType::Int ? std::get<int64_t>(e) : static_cast<int64_t>(d);
-    const char* len = conv == 'd' || conv == 'i' ? PRId64 : (conv == 'o' ? PRIo64 : (conv == 'x' ? PRIx64 : PRIX64));
+    const char* len = conv == 'd' || conv == 'i'
+                          ? PRId64
+                          : (conv == 'o' ? PRIo64 : (conv == 'x' ? PRIx64 : PRIX64));
     std::snprintf(buf, sizeof buf, (base + len).c_str(), i);
   } else {
     std::snprintf(buf, sizeof buf, (base + conv).c_str(), d);
@@ -60,7 +62,8 @@ std::string formatElement(const Element& e, const FormatPattern& pattern) {
 Value formatTuple(const Value& v, const Value& format, const char* op) {
   const std::string& text = scalarText(format, 2, op);
   FormatPattern pattern;
-  if (!parsePattern(text, pattern)) raise(op, err::kBadFormat, "Invalid format string: '" + text + "'");
+  if (!parsePattern(text, pattern))
+    raise(op, err::kBadFormat, "Invalid format string: '" + text + "'");
   std::vector<Element> out;
   out.reserve(v.size());
   for (size_t i = 0; i < v.size(); ++i) out.emplace_back(formatElement(v.elementAt(i), pattern));

@@ -10,9 +10,13 @@ HObject& HObject::operator=(const HObject& other) {
   data_->object = other.data_->object;
   return *this;
 }
-HObject::~HObject() { delete data_; }
+HObject::~HObject() {
+  delete data_;
+}
 
-Hlong HObject::CountObj() const { return static_cast<Hlong>(data_->object.items.size()); }
+Hlong HObject::CountObj() const {
+  return static_cast<Hlong>(data_->object.items.size());
+}
 
 HObject HObject::SelectObj(Hlong index) const {
   if (index < 1 || index > CountObj()) standin::raise("select_obj", standin::err::kWrongValue + 1);

@@ -78,8 +78,8 @@ void readImage(OpCall& c) {
   std::string magic;
   in >> magic;
   int64_t w = 0, h = 0, maxval = 0;
-  if (magic != "P5" || !pnmToken(in, w) || !pnmToken(in, h) || !pnmToken(in, maxval) ||
-      w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide || maxval != 255)
+  if (magic != "P5" || !pnmToken(in, w) || !pnmToken(in, h) || !pnmToken(in, maxval) || w < 1 ||
+      h < 1 || w > kMaxImageSide || h > kMaxImageSide || maxval != 255)
     raise(op, err::kWrongValue + 1, "Image file format not supported (binary 8-bit PGM only)");
   in.get();
   std::vector<uint8_t> pixels(static_cast<size_t>(w * h));
@@ -91,7 +91,9 @@ void readImage(OpCall& c) {
   c.iconicOut[0] = std::move(image);
 }
 
-void countObj(OpCall& c) { c.ctrlOut[0] = Value::ofInt(static_cast<int64_t>(c.iconicIn[0].items.size())); }
+void countObj(OpCall& c) {
+  c.ctrlOut[0] = Value::ofInt(static_cast<int64_t>(c.iconicIn[0].items.size()));
+}
 
 void getImageSize(OpCall& c) {
   const auto& items = c.iconicIn[0].items;
@@ -109,6 +111,8 @@ const OperatorDef kTable[] = {
 
 }  // namespace
 
-std::span<const OperatorDef> imageOperators() { return kTable; }
+std::span<const OperatorDef> imageOperators() {
+  return kTable;
+}
 
 }  // namespace standin

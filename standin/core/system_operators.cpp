@@ -10,8 +10,12 @@
 namespace standin {
 namespace {
 
-void getSystemOp(OpCall& c) { c.ctrlOut[0] = getSystem(c.ctrlIn[0]); }
-void setSystemOp(OpCall& c) { setSystem(c.ctrlIn[0], c.ctrlIn[1]); }
+void getSystemOp(OpCall& c) {
+  c.ctrlOut[0] = getSystem(c.ctrlIn[0]);
+}
+void setSystemOp(OpCall& c) {
+  setSystem(c.ctrlIn[0], c.ctrlIn[1]);
+}
 
 void waitSecondsOp(OpCall& c) {
   double s = scalarNumber(c.ctrlIn[0], 1, "wait_seconds");
@@ -38,6 +42,8 @@ const OperatorDef kTable[] = {
 
 }  // namespace
 
-std::span<const OperatorDef> systemOperators() { return kTable; }
+std::span<const OperatorDef> systemOperators() {
+  return kTable;
+}
 
 }  // namespace standin

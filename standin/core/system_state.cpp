@@ -116,7 +116,9 @@ void noteExtendedInfo(const char* op, int code, const std::string& details) {
   tlsExtendedPending = true;
 }
 
-ExtendedInfo extendedInfo() { return tlsExtended; }
+ExtendedInfo extendedInfo() {
+  return tlsExtended;
+}
 
 void reportLowLevelError(const std::string& text) {
   SystemSettings& s = settings();
@@ -129,7 +131,8 @@ void reportLowLevelError(const std::string& text) {
   }
   // Called outside the lock: the callback may itself use the library.
   if (mode == LowErrorMode::Callback && callback) callback(text.c_str());
-  if (mode == LowErrorMode::Print) std::fprintf(stderr, "HALCON low-level error: %s\n", text.c_str());
+  if (mode == LowErrorMode::Print)
+    std::fprintf(stderr, "HALCON low-level error: %s\n", text.c_str());
 }
 
 }  // namespace standin

@@ -23,7 +23,8 @@ Value extreme(const Value& v, bool wantMax, const char* op) {
   if (v.empty()) raise(op, err::kWrongCount + 1);
   size_t best = 0;
   for (size_t i = 1; i < v.size(); ++i) {
-    int c = compareTuples(Value::ofElement(v.elementAt(i)), Value::ofElement(v.elementAt(best)), op);
+    int c =
+        compareTuples(Value::ofElement(v.elementAt(i)), Value::ofElement(v.elementAt(best)), op);
     if (wantMax ? c > 0 : c < 0) best = i;
   }
   return Value::ofElement(v.elementAt(best));
@@ -32,7 +33,10 @@ Value extreme(const Value& v, bool wantMax, const char* op) {
 }  // namespace
 
 bool lookupFunction(std::string_view name, TupleFunction& out) {
-  struct Entry { std::string_view name; TupleFunction f; };
+  struct Entry {
+    std::string_view name;
+    TupleFunction f;
+  };
   static const Entry kEntries[] = {
       {"sum", TupleFunction::Sum},       {"min", TupleFunction::Min},
       {"max", TupleFunction::Max},       {"abs", TupleFunction::Abs},
@@ -41,7 +45,10 @@ bool lookupFunction(std::string_view name, TupleFunction& out) {
       {"number", TupleFunction::Number}, {"strlen", TupleFunction::Strlen},
   };
   for (const auto& e : kEntries)
-    if (e.name == name) { out = e.f; return true; }
+    if (e.name == name) {
+      out = e.f;
+      return true;
+    }
   return false;
 }
 
@@ -55,9 +62,12 @@ Value applyFunction(TupleFunction f, const Value& v, const char* op) {
         total = arith(ArithOp::Add, total, Value::ofElement(v.elementAt(i)), op);
       return total;
     }
-    case TupleFunction::Min: return extreme(v, false, op);
-    case TupleFunction::Max: return extreme(v, true, op);
-    default: break;
+    case TupleFunction::Min:
+      return extreme(v, false, op);
+    case TupleFunction::Max:
+      return extreme(v, true, op);
+    default:
+      break;
   }
   std::vector<Element> out;
   out.reserve(v.size());
@@ -76,8 +86,10 @@ Value applyFunction(TupleFunction f, const Value& v, const char* op) {
     double d = v.numberAt(i);
     switch (f) {
       case TupleFunction::Abs:
-        if (t == ElemType::Int) out.emplace_back(v.intAt(i) < 0 ? -v.intAt(i) : v.intAt(i));
-        else out.emplace_back(std::fabs(d));
+        if (t == ElemType::Int)
+          out.emplace_back(v.intAt(i) < 0 ? -v.intAt(i) : v.intAt(i));
+        else
+          out.emplace_back(std::fabs(d));
         break;
       case TupleFunction::Sqrt:
         if (d < 0) raise(op, err::kWrongValue + 1);
@@ -86,11 +98,14 @@ Value applyFunction(TupleFunction f, const Value& v, const char* op) {
       case TupleFunction::Int:
         out.emplace_back(t == ElemType::Int ? v.intAt(i) : static_cast<int64_t>(d));
         break;
-      case TupleFunction::Real: out.emplace_back(d); break;
+      case TupleFunction::Real:
+        out.emplace_back(d);
+        break;
       case TupleFunction::Round:
         out.emplace_back(t == ElemType::Int ? v.intAt(i) : static_cast<int64_t>(std::llround(d)));
         break;
-      default: break;
+      default:
+        break;
     }
   }
   return Value::ofElements(std::move(out));

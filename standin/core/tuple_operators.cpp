@@ -7,7 +7,9 @@
 namespace standin {
 namespace {
 
-void tupleLength(OpCall& c) { c.ctrlOut[0] = Value::ofInt(static_cast<int64_t>(c.ctrlIn[0].size())); }
+void tupleLength(OpCall& c) {
+  c.ctrlOut[0] = Value::ofInt(static_cast<int64_t>(c.ctrlIn[0].size()));
+}
 
 void tupleGenConst(OpCall& c) {
   const char* op = "tuple_gen_const";
@@ -19,7 +21,9 @@ void tupleGenConst(OpCall& c) {
   c.ctrlOut[0] = Value::ofElements(std::move(out));
 }
 
-void tupleSum(OpCall& c) { c.ctrlOut[0] = applyFunction(TupleFunction::Sum, c.ctrlIn[0], "tuple_sum"); }
+void tupleSum(OpCall& c) {
+  c.ctrlOut[0] = applyFunction(TupleFunction::Sum, c.ctrlIn[0], "tuple_sum");
+}
 
 void tupleSelect(OpCall& c) {
   const char* op = "tuple_select";
@@ -43,15 +47,15 @@ void tupleConcat(OpCall& c) {
 }
 
 const OperatorDef kTable[] = {
-    {"tuple_length", 0, 0, 1, 1, tupleLength},
-    {"tuple_gen_const", 0, 0, 2, 1, tupleGenConst},
-    {"tuple_sum", 0, 0, 1, 1, tupleSum},
-    {"tuple_select", 0, 0, 2, 1, tupleSelect},
+    {"tuple_length", 0, 0, 1, 1, tupleLength}, {"tuple_gen_const", 0, 0, 2, 1, tupleGenConst},
+    {"tuple_sum", 0, 0, 1, 1, tupleSum},       {"tuple_select", 0, 0, 2, 1, tupleSelect},
     {"tuple_concat", 0, 0, 2, 1, tupleConcat},
 };
 
 }  // namespace
 
-std::span<const OperatorDef> tupleOperators() { return kTable; }
+std::span<const OperatorDef> tupleOperators() {
+  return kTable;
+}
 
 }  // namespace standin

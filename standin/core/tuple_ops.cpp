@@ -30,9 +30,12 @@ Element combine(ArithOp kind, const Value& a, size_t ia, const Value& b, size_t 
   if (ta == ElemType::Int && tb == ElemType::Int) {
     int64_t x = a.intAt(ia), y = b.intAt(ib);
     switch (kind) {
-      case ArithOp::Add: return Element(wrapAdd(x, y));
-      case ArithOp::Sub: return Element(wrapSub(x, y));
-      case ArithOp::Mul: return Element(wrapMul(x, y));
+      case ArithOp::Add:
+        return Element(wrapAdd(x, y));
+      case ArithOp::Sub:
+        return Element(wrapSub(x, y));
+      case ArithOp::Mul:
+        return Element(wrapMul(x, y));
       case ArithOp::Div:
       case ArithOp::Mod:
         if (y == 0) raise(op, err::kDivByZero);
@@ -43,9 +46,12 @@ Element combine(ArithOp kind, const Value& a, size_t ia, const Value& b, size_t 
   if (kind == ArithOp::Mod) raise(op, err::kWrongType + (ta == ElemType::Real ? 1 : 2));
   double x = a.numberAt(ia), y = b.numberAt(ib);
   switch (kind) {
-    case ArithOp::Add: return Element(x + y);
-    case ArithOp::Sub: return Element(x - y);
-    case ArithOp::Mul: return Element(x * y);
+    case ArithOp::Add:
+      return Element(x + y);
+    case ArithOp::Sub:
+      return Element(x - y);
+    case ArithOp::Mul:
+      return Element(x * y);
     default:
       if (y == 0.0) raise(op, err::kDivByZero);
       return Element(x / y);
@@ -84,9 +90,14 @@ Value negate(const Value& a, const char* op) {
   out.reserve(a.size());
   for (size_t i = 0; i < a.size(); ++i) {
     switch (a.typeAt(i)) {
-      case ElemType::Int: out.emplace_back(wrapSub(0, a.intAt(i))); break;
-      case ElemType::Real: out.emplace_back(-a.realAt(i)); break;
-      default: raise(op, err::kWrongType + 1);
+      case ElemType::Int:
+        out.emplace_back(wrapSub(0, a.intAt(i)));
+        break;
+      case ElemType::Real:
+        out.emplace_back(-a.realAt(i));
+        break;
+      default:
+        raise(op, err::kWrongType + 1);
     }
   }
   return Value::ofElements(std::move(out));
@@ -119,7 +130,8 @@ int compareTuples(const Value& a, const Value& b, const char* op) {
 
 std::string elementText(const Element& e) {
   switch (e.index()) {
-    case 0: return std::to_string(std::get<0>(e));
+    case 0:
+      return std::to_string(std::get<0>(e));
     case 1: {
       double d = std::get<1>(e);
       char buf[40];
@@ -129,7 +141,8 @@ std::string elementText(const Element& e) {
       if (std::isfinite(d) && s.find_first_of(".e") == std::string::npos) s += ".0";
       return s;
     }
-    default: return std::get<2>(e);
+    default:
+      return std::get<2>(e);
   }
 }
 
@@ -147,13 +160,15 @@ std::string displayText(const Value& v) {
 int64_t scalarInt(const Value& v, int param, const char* op) {
   if (v.size() != 1) raise(op, err::kWrongCount + param);
   switch (v.typeAt(0)) {
-    case ElemType::Int: return v.intAt(0);
+    case ElemType::Int:
+      return v.intAt(0);
     case ElemType::Real: {
       double d = v.realAt(0);
       if (d == std::floor(d) && std::fabs(d) < 9.0e18) return static_cast<int64_t>(d);
       raise(op, err::kWrongType + param);
     }
-    default: raise(op, err::kWrongType + param);
+    default:
+      raise(op, err::kWrongType + param);
   }
 }
 

@@ -12,10 +12,16 @@ namespace {
 std::atomic<int> gUserThreads{0};
 }
 
-UserThreadGuard::UserThreadGuard() { gUserThreads.fetch_add(1); }
-UserThreadGuard::~UserThreadGuard() { gUserThreads.fetch_sub(1); }
+UserThreadGuard::UserThreadGuard() {
+  gUserThreads.fetch_add(1);
+}
+UserThreadGuard::~UserThreadGuard() {
+  gUserThreads.fetch_sub(1);
+}
 
-int runningUserThreads() { return gUserThreads.load(); }
+int runningUserThreads() {
+  return gUserThreads.load();
+}
 
 void holdUserThreadFor(double seconds) {
   if (!(seconds >= 0.0 && seconds <= 3600.0)) raise("set_system", err::kWrongValue + 2);
@@ -27,8 +33,12 @@ void holdUserThreadFor(double seconds) {
   }).detach();
 }
 
-int finalizeLibrary() { return gUserThreads.load() > 0 ? err::kUserThreads : err::kOk; }
+int finalizeLibrary() {
+  return gUserThreads.load() > 0 ? err::kUserThreads : err::kOk;
+}
 
 }  // namespace standin
 
-extern "C" Herror FinalizeHALCONLibrary(void) { return standin::finalizeLibrary(); }
+extern "C" Herror FinalizeHALCONLibrary(void) {
+  return standin::finalizeLibrary();
+}

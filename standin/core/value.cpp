@@ -24,9 +24,12 @@ Value Value::ofText(std::string s) {
 
 Value Value::ofElement(Element e) {
   switch (e.index()) {
-    case 0: return ofInt(std::get<0>(e));
-    case 1: return ofReal(std::get<1>(e));
-    default: return ofText(std::move(std::get<2>(e)));
+    case 0:
+      return ofInt(std::get<0>(e));
+    case 1:
+      return ofReal(std::get<1>(e));
+    default:
+      return ofText(std::move(std::get<2>(e)));
   }
 }
 
@@ -43,9 +46,12 @@ Value Value::ofElements(std::vector<Element>&& elems) {
 
 ElemType Value::typeAt(size_t i) const {
   switch (kind_) {
-    case Kind::Int: return ElemType::Int;
-    case Kind::Real: return ElemType::Real;
-    default: return typeOf(h_->elems[i]);
+    case Kind::Int:
+      return ElemType::Int;
+    case Kind::Real:
+      return ElemType::Real;
+    default:
+      return typeOf(h_->elems[i]);
   }
 }
 
@@ -57,7 +63,9 @@ double Value::realAt(size_t i) const {
   return kind_ == Kind::Real ? d_ : std::get<double>(h_->elems[i]);
 }
 
-const std::string& Value::textAt(size_t i) const { return std::get<std::string>(h_->elems[i]); }
+const std::string& Value::textAt(size_t i) const {
+  return std::get<std::string>(h_->elems[i]);
+}
 
 double Value::numberAt(size_t i) const {
   return typeAt(i) == ElemType::Int ? static_cast<double>(intAt(i)) : realAt(i);
@@ -65,9 +73,12 @@ double Value::numberAt(size_t i) const {
 
 Element Value::elementAt(size_t i) const {
   switch (kind_) {
-    case Kind::Int: return Element(i_);
-    case Kind::Real: return Element(d_);
-    default: return h_->elems[i];
+    case Kind::Int:
+      return Element(i_);
+    case Kind::Real:
+      return Element(d_);
+    default:
+      return h_->elems[i];
   }
 }
 
@@ -75,10 +86,17 @@ std::vector<Element>& Value::mutableElems() {
   if (kind_ == Kind::Heap && h_->refs.load(std::memory_order_acquire) == 1) return h_->elems;
   auto* fresh = new Heap;
   switch (kind_) {
-    case Kind::Int: fresh->elems.emplace_back(i_); break;
-    case Kind::Real: fresh->elems.emplace_back(d_); break;
-    case Kind::Heap: fresh->elems = h_->elems; break;
-    default: break;
+    case Kind::Int:
+      fresh->elems.emplace_back(i_);
+      break;
+    case Kind::Real:
+      fresh->elems.emplace_back(d_);
+      break;
+    case Kind::Heap:
+      fresh->elems = h_->elems;
+      break;
+    default:
+      break;
   }
   release();
   kind_ = Kind::Heap;

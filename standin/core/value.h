@@ -19,9 +19,12 @@ using Element = std::variant<int64_t, double, std::string>;
 
 inline ElemType typeOf(const Element& e) {
   switch (e.index()) {
-    case 0: return ElemType::Int;
-    case 1: return ElemType::Real;
-    default: return ElemType::Text;
+    case 0:
+      return ElemType::Int;
+    case 1:
+      return ElemType::Real;
+    default:
+      return ElemType::Text;
   }
 }
 
@@ -33,9 +36,23 @@ constexpr size_t kMaxTupleLength = size_t{1} << 22;
 class Value {
  public:
   Value() noexcept : kind_(Kind::Empty), i_(0) {}
-  static Value undefined() noexcept { Value v; v.kind_ = Kind::Undef; return v; }
-  static Value ofInt(int64_t i) noexcept { Value v; v.kind_ = Kind::Int; v.i_ = i; return v; }
-  static Value ofReal(double d) noexcept { Value v; v.kind_ = Kind::Real; v.d_ = d; return v; }
+  static Value undefined() noexcept {
+    Value v;
+    v.kind_ = Kind::Undef;
+    return v;
+  }
+  static Value ofInt(int64_t i) noexcept {
+    Value v;
+    v.kind_ = Kind::Int;
+    v.i_ = i;
+    return v;
+  }
+  static Value ofReal(double d) noexcept {
+    Value v;
+    v.kind_ = Kind::Real;
+    v.d_ = d;
+    return v;
+  }
   static Value ofText(std::string s);
   static Value ofElement(Element e);
   // Takes ownership of the elements; one numeric element is stored inline.
@@ -46,7 +63,10 @@ class Value {
   }
   Value(Value&& o) noexcept : kind_(o.kind_), i_(o.i_) { o.kind_ = Kind::Empty; }
   Value& operator=(const Value& o) noexcept {
-    if (this != &o) { Value tmp(o); swap(tmp); }
+    if (this != &o) {
+      Value tmp(o);
+      swap(tmp);
+    }
     return *this;
   }
   Value& operator=(Value&& o) noexcept {
@@ -76,9 +96,12 @@ class Value {
   size_t size() const {
     switch (kind_) {
       case Kind::Int:
-      case Kind::Real: return 1;
-      case Kind::Heap: return h_->elems.size();
-      default: return 0;
+      case Kind::Real:
+        return 1;
+      case Kind::Heap:
+        return h_->elems.size();
+      default:
+        return 0;
     }
   }
   bool empty() const { return size() == 0; }

@@ -9,8 +9,8 @@
 namespace HalconCpp {
 namespace {
 
-using standin::err::kWrongValue;
 using standin::Value;
+using standin::err::kWrongValue;
 
 struct Window {
   int64_t row, column, width, height;
@@ -164,9 +164,15 @@ void SetDraw(const HTuple& w, const HTuple& m) {
   if (s != "fill" && s != "margin") standin::raise("set_draw", kWrongValue + 2);
   setSetting(w, m, 3, "set_draw");
 }
-void SetShape(const HTuple& w, const HTuple& s) { setSetting(w, s, 4, "set_shape"); }
-void SetLut(const HTuple& w, const HTuple& l) { setSetting(w, l, 5, "set_lut"); }
-void SetPaint(const HTuple& w, const HTuple& p) { setSetting(w, p, 6, "set_paint"); }
+void SetShape(const HTuple& w, const HTuple& s) {
+  setSetting(w, s, 4, "set_shape");
+}
+void SetLut(const HTuple& w, const HTuple& l) {
+  setSetting(w, l, 5, "set_lut");
+}
+void SetPaint(const HTuple& w, const HTuple& p) {
+  setSetting(w, p, 6, "set_paint");
+}
 
 void SetLineWidth(const HTuple& windowHandle, const HTuple& width) {
   int64_t lw = intArg(width, 2, "set_line_width");
@@ -177,7 +183,8 @@ void SetLineWidth(const HTuple& windowHandle, const HTuple& width) {
 void DispObj(const HObject& object, const HTuple& windowHandle) {
   if (!HObjectAccess::object(object).defined) standin::raise("disp_obj", kWrongValue + 1);
   const auto shown = static_cast<int64_t>(HObjectAccess::object(object).items.size());
-  withWindow(windowHandle, "disp_obj", [&](Window& w) { w.displayed += shown; }, 2);
+  withWindow(
+      windowHandle, "disp_obj", [&](Window& w) { w.displayed += shown; }, 2);
 }
 
 }  // namespace HalconCpp

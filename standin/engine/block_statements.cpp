@@ -159,14 +159,16 @@ void BodyCompiler::caseLabel(const Line& l, SwitchStmt& s) {
   if (!p.atEnd()) throw ParseError("unexpected text after ':'");
   const Value* v = e->constant();
   if (!v || !v->isInlineInt()) throw ParseError("case label must be an integer constant");
-  if (!s.cases.emplace(v->inlineInt(), s.body.size()).second) throw ParseError("duplicate case label");
+  if (!s.cases.emplace(v->inlineInt(), s.body.size()).second)
+    throw ParseError("duplicate case label");
 }
 
 StmtPtr BodyCompiler::tryStatement(const Line& line, int nesting) {
   auto s = node<TryStmt>(line);
   expectBare(line);
   s->body = parseBlock({"catch", "endtry"}, nesting + 1);
-  if (pos_ >= lines_.size() || lines_[pos_].keyword != "catch") return invalid(line, "missing 'catch'");
+  if (pos_ >= lines_.size() || lines_[pos_].keyword != "catch")
+    return invalid(line, "missing 'catch'");
   const Line& c = lines_[pos_++];
   const auto& t = c.toks;
   bool ok = c.lexError.empty() && t.size() == 5 && t[1].kind == Tok::LParen &&
@@ -186,6 +188,8 @@ StmtPtr BodyCompiler::tryStatement(const Line& line, int nesting) {
   return s;
 }
 
-ExprPtr BodyCompiler::makeConstOne() { return makeConst(Value::ofInt(1)); }
+ExprPtr BodyCompiler::makeConstOne() {
+  return makeConst(Value::ofInt(1));
+}
 
 }  // namespace standin::engine

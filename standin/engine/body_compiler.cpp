@@ -13,10 +13,9 @@ namespace {
 
 const std::set<std::string>& keywords() {
   static const std::set<std::string> k = {
-      "if",     "elseif", "else",     "endif", "for",   "endfor",    "while",
-      "endwhile", "repeat", "until",  "switch", "case", "default", "endswitch",
-      "try",    "catch",  "endtry",   "break", "continue", "throw", "return",
-      "stop",   "import"};
+      "if",     "elseif", "else",     "endif", "for",     "endfor",    "while", "endwhile",
+      "repeat", "until",  "switch",   "case",  "default", "endswitch", "try",   "catch",
+      "endtry", "break",  "continue", "throw", "return",  "stop",      "import"};
   return k;
 }
 
@@ -26,7 +25,8 @@ std::string leadingWord(const std::string& text) {
   size_t i = text.find_first_not_of(" \t");
   if (i == std::string::npos) return {};
   size_t j = i;
-  while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_')) ++j;
+  while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_'))
+    ++j;
   return text.substr(i, j - i);
 }
 
@@ -37,7 +37,8 @@ BodyCompiler::BodyCompiler(Procedure& proc, const ProcedureSource& src, const Co
     for (const auto& p : *list) iconic_[p.name] = p.slot;
   for (size_t i = 0; i < src.lines.size(); ++i) {
     const LineSource& ls = src.lines[i];
-    std::string trimmed = ls.text.substr(std::min(ls.text.size(), ls.text.find_first_not_of(" \t")));
+    std::string trimmed =
+        ls.text.substr(std::min(ls.text.size(), ls.text.find_first_not_of(" \t")));
     if (ls.comment || trimmed.empty() || trimmed[0] == '*') continue;
     Line line;
     line.number = static_cast<int>(i) + 1;
@@ -55,9 +56,9 @@ CompileResult BodyCompiler::run() {
   return std::move(result_);
 }
 
-
 int BodyCompiler::ctrlSlot(const std::string& name) {
-  if (iconic_.count(name)) throw ParseError("iconic variable '" + name + "' used as a control value");
+  if (iconic_.count(name))
+    throw ParseError("iconic variable '" + name + "' used as a control value");
   auto it = ctrl_.find(name);
   if (it != ctrl_.end()) return it->second;
   int slot = proc_.ctrlSlots++;
@@ -67,7 +68,8 @@ int BodyCompiler::ctrlSlot(const std::string& name) {
 }
 
 int BodyCompiler::iconicSlot(const std::string& name) {
-  if (ctrl_.count(name)) throw ParseError("control variable '" + name + "' used as an iconic object");
+  if (ctrl_.count(name))
+    throw ParseError("control variable '" + name + "' used as an iconic object");
   auto it = iconic_.find(name);
   if (it != iconic_.end()) return it->second;
   int slot = proc_.iconicSlots++;
@@ -90,7 +92,8 @@ StmtPtr BodyCompiler::failing(const Line& line, int code, std::string message, s
 
 // A statement that fails with the invalid-line error when executed.
 StmtPtr BodyCompiler::invalidStmt(const Line& line, const std::string& why) {
-  return failing(line, err::kInvalidLine, "Invalid program line " + std::to_string(line.number) + ": " + why,
+  return failing(line, err::kInvalidLine,
+                 "Invalid program line " + std::to_string(line.number) + ": " + why,
                  line.keyword.empty() ? "invalid_line" : line.keyword);
 }
 
@@ -101,9 +104,9 @@ StmtPtr BodyCompiler::invalid(const Line& line, const std::string& why) {
 
 Block BodyCompiler::parseBlock(const std::set<std::string>& stops, int nesting) {
   Block block;
-  static const std::set<std::string> kClosers = {"elseif", "else", "endif", "endfor", "endwhile",
-                                                 "until", "case", "default", "endswitch", "catch",
-                                                 "endtry"};
+  static const std::set<std::string> kClosers = {"elseif",    "else",  "endif", "endfor",
+                                                 "endwhile",  "until", "case",  "default",
+                                                 "endswitch", "catch", "endtry"};
   while (pos_ < lines_.size()) {
     const Line& line = lines_[pos_];
     if (stops.count(line.keyword)) break;
@@ -130,7 +133,8 @@ void BodyCompiler::expectBare(const Line& line) {
   // "keyword", "keyword ()" or "keyword()"
   if (!line.lexError.empty()) throw ParseError(line.lexError);
   size_t n = line.toks.size();
-  bool bare = n == 2 || (n == 4 && line.toks[1].kind == Tok::LParen && line.toks[2].kind == Tok::RParen);
+  bool bare =
+      n == 2 || (n == 4 && line.toks[1].kind == Tok::LParen && line.toks[2].kind == Tok::RParen);
   if (!bare) throw ParseError("unexpected text after '" + line.keyword + "'");
 }
 
@@ -270,7 +274,8 @@ std::vector<std::vector<Token>> BodyCompiler::splitArguments(const std::vector<T
 }
 
 std::string BodyCompiler::variableName(const std::vector<Token>& arg) {
-  if (arg.size() != 2 || arg[0].kind != Tok::Ident) throw ParseError("output argument must be a variable");
+  if (arg.size() != 2 || arg[0].kind != Tok::Ident)
+    throw ParseError("output argument must be a variable");
   return arg[0].text;
 }
 
@@ -286,7 +291,8 @@ StmtPtr BodyCompiler::callStatement(const Line& line) {
   }
   int counts[4];
   if (op) {
-    counts[0] = op->iconicIn, counts[1] = op->iconicOut, counts[2] = op->ctrlIn, counts[3] = op->ctrlOut;
+    counts[0] = op->iconicIn, counts[1] = op->iconicOut, counts[2] = op->ctrlIn,
+    counts[3] = op->ctrlOut;
   } else {
     counts[0] = static_cast<int>(target->iconicIn.size());
     counts[1] = static_cast<int>(target->iconicOut.size());
@@ -294,7 +300,8 @@ StmtPtr BodyCompiler::callStatement(const Line& line) {
     counts[3] = static_cast<int>(target->ctrlOut.size());
   }
   if (static_cast<int>(args.size()) != counts[0] + counts[1] + counts[2] + counts[3])
-    throw ParseError("'" + name + "' takes " + std::to_string(counts[0] + counts[1] + counts[2] + counts[3]) +
+    throw ParseError("'" + name + "' takes " +
+                     std::to_string(counts[0] + counts[1] + counts[2] + counts[3]) +
                      " arguments, " + std::to_string(args.size()) + " given");
   CallArgs ca;
   size_t k = 0;

@@ -11,7 +11,9 @@ constexpr size_t kMaxDebugLine = 4096;
 
 DebugServer::DebugServer() = default;
 
-DebugServer::~DebugServer() { stop(); }
+DebugServer::~DebugServer() {
+  stop();
+}
 
 void DebugServer::start(int port, const std::string& password) {
   stop();

@@ -20,7 +20,11 @@ class Fd {
   explicit Fd(int fd = -1) : fd_(fd) {}
   Fd(Fd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
   Fd& operator=(Fd&& o) noexcept {
-    if (this != &o) { reset(); fd_ = o.fd_; o.fd_ = -1; }
+    if (this != &o) {
+      reset();
+      fd_ = o.fd_;
+      o.fd_ = -1;
+    }
     return *this;
   }
   Fd(const Fd&) = delete;
@@ -36,7 +40,9 @@ class Fd {
   int fd_;
 };
 
-std::string lastError() { return std::strerror(errno); }
+std::string lastError() {
+  return std::strerror(errno);
+}
 
 // Waits until fd is readable; false when the wake pipe fired or on error.
 bool waitReadable(int fd, int wakeFd) {
@@ -78,14 +84,18 @@ class PosixClient : public ClientSocket {
 class PosixListen : public ListenSocket {
  public:
   PosixListen(Fd fd, Fd wakeRead, Fd wakeWrite, int port)
-      : fd_(std::move(fd)), wakeRead_(std::move(wakeRead)), wakeWrite_(std::move(wakeWrite)), port_(port) {}
+      : fd_(std::move(fd)),
+        wakeRead_(std::move(wakeRead)),
+        wakeWrite_(std::move(wakeWrite)),
+        port_(port) {}
 
   int port() const override { return port_; }
 
   std::unique_ptr<ClientSocket> accept() override {
     while (waitReadable(fd_.get(), wakeRead_.get())) {
       Fd client(::accept(fd_.get(), nullptr, nullptr));
-      if (client.get() >= 0) return std::make_unique<PosixClient>(std::move(client), wakeRead_.get());
+      if (client.get() >= 0)
+        return std::make_unique<PosixClient>(std::move(client), wakeRead_.get());
       if (errno != EINTR && errno != ECONNABORTED) return nullptr;
     }
     return nullptr;
@@ -113,13 +123,15 @@ std::unique_ptr<ListenSocket> ListenSocket::open(int port, std::string& error) {
   addr.sin_family = AF_INET;
   addr.sin_port = htons(static_cast<uint16_t>(port));
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd.get(), 4) != 0)
+  if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(fd.get(), 4) != 0)
     return error = lastError(), nullptr;
   socklen_t len = sizeof addr;
   ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&addr), &len);
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) return error = lastError(), nullptr;
-  return std::make_unique<PosixListen>(std::move(fd), Fd(pipeFds[0]), Fd(pipeFds[1]), ntohs(addr.sin_port));
+  return std::make_unique<PosixListen>(std::move(fd), Fd(pipeFds[0]), Fd(pipeFds[1]),
+                                       ntohs(addr.sin_port));
 }
 
 }  // namespace standin::engine

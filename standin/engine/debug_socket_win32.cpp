@@ -16,7 +16,11 @@ class SocketHandle {
   explicit SocketHandle(SOCKET s = INVALID_SOCKET) : s_(s) {}
   SocketHandle(SocketHandle&& o) noexcept : s_(o.s_) { o.s_ = INVALID_SOCKET; }
   SocketHandle& operator=(SocketHandle&& o) noexcept {
-    if (this != &o) { reset(); s_ = o.s_; o.s_ = INVALID_SOCKET; }
+    if (this != &o) {
+      reset();
+      s_ = o.s_;
+      o.s_ = INVALID_SOCKET;
+    }
     return *this;
   }
   SocketHandle(const SocketHandle&) = delete;
@@ -53,8 +57,9 @@ class EventHandle {
 std::string lastError() {
   int code = ::WSAGetLastError();
   char* text = nullptr;
-  ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string message = text ? text : "error " + std::to_string(code);
   if (text) ::LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
@@ -123,8 +128,10 @@ class Win32Listen : public ListenSocket {
   std::unique_ptr<ClientSocket> accept() override {
     while (true) {
       SocketHandle client(::accept(s_.get(), nullptr, nullptr));
-      if (client.get() != INVALID_SOCKET) return std::make_unique<Win32Client>(std::move(client), wake_.get());
-      if (::WSAGetLastError() != WSAEWOULDBLOCK || !waitFor(acceptEvent_.get(), wake_.get())) return nullptr;
+      if (client.get() != INVALID_SOCKET)
+        return std::make_unique<Win32Client>(std::move(client), wake_.get());
+      if (::WSAGetLastError() != WSAEWOULDBLOCK || !waitFor(acceptEvent_.get(), wake_.get()))
+        return nullptr;
     }
   }
 
@@ -144,12 +151,14 @@ std::unique_ptr<ListenSocket> ListenSocket::open(int port, std::string& error) {
   SocketHandle s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
   if (s.get() == INVALID_SOCKET) return error = lastError(), nullptr;
   BOOL exclusive = TRUE;
-  ::setsockopt(s.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
+  ::setsockopt(s.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+               sizeof exclusive);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(static_cast<u_short>(port));
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(s.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(s.get(), 4) != 0)
+  if (::bind(s.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(s.get(), 4) != 0)
     return error = lastError(), nullptr;
   int len = sizeof addr;
   ::getsockname(s.get(), reinterpret_cast<sockaddr*>(&addr), &len);

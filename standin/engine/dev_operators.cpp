@@ -15,7 +15,9 @@ using HalconCpp::HTuple;
 using HalconCpp::HTupleAccess;
 using Impl = HDevEngineCpp::HDevOperatorImplCpp;
 
-HTuple tuple(const Value& v) { return HTupleAccess::make(v); }
+HTuple tuple(const Value& v) {
+  return HTupleAccess::make(v);
+}
 
 // Calls the implementation; a status other than 2 fails the script line.
 template <typename Fn>
@@ -28,7 +30,8 @@ void route(const char* op, Fn fn) {
   } catch (const HalconCpp::HException&) {
     throw;
   } catch (const std::exception& e) {
-    raise(op, err::kOperatorImpl, std::string("Window operator implementation failed: ") + e.what());
+    raise(op, err::kOperatorImpl,
+          std::string("Window operator implementation failed: ") + e.what());
   } catch (...) {
     raise(op, err::kOperatorImpl);
   }
@@ -38,14 +41,18 @@ void route(const char* op, Fn fn) {
 void openWindow(OpCall& c) {
   HTuple handle;
   route("dev_open_window", [&](Impl& i) {
-    return i.OnOpenWindow(tuple(c.ctrlIn[0]), tuple(c.ctrlIn[1]), tuple(c.ctrlIn[2]), tuple(c.ctrlIn[3]),
-                          tuple(c.ctrlIn[4]), &handle);
+    return i.OnOpenWindow(tuple(c.ctrlIn[0]), tuple(c.ctrlIn[1]), tuple(c.ctrlIn[2]),
+                          tuple(c.ctrlIn[3]), tuple(c.ctrlIn[4]), &handle);
   });
   c.ctrlOut[0] = engineState().operatorImpl ? HTupleAccess::value(handle) : Value::ofInt(-1);
 }
 
-void closeWindow(OpCall&) { route("dev_close_window", [](Impl& i) { return i.OnCloseWindow(); }); }
-void clearWindow(OpCall&) { route("dev_clear_window", [](Impl& i) { return i.OnClearWindow(); }); }
+void closeWindow(OpCall&) {
+  route("dev_close_window", [](Impl& i) { return i.OnCloseWindow(); });
+}
+void clearWindow(OpCall&) {
+  route("dev_clear_window", [](Impl& i) { return i.OnClearWindow(); });
+}
 
 void setWindow(OpCall& c) {
   route("dev_set_window", [&](Impl& i) { return i.OnSetActiveWindow(tuple(c.ctrlIn[0])); });
@@ -65,25 +72,28 @@ void display(OpCall& c) {
 
 void dispText(OpCall& c) {
   route("dev_disp_text", [&](Impl& i) {
-    return i.OnDisplayText(tuple(c.ctrlIn[0]), tuple(c.ctrlIn[1]), tuple(c.ctrlIn[2]), tuple(c.ctrlIn[3]),
-                           tuple(c.ctrlIn[4]), tuple(c.ctrlIn[5]), tuple(c.ctrlIn[6]));
+    return i.OnDisplayText(tuple(c.ctrlIn[0]), tuple(c.ctrlIn[1]), tuple(c.ctrlIn[2]),
+                           tuple(c.ctrlIn[3]), tuple(c.ctrlIn[4]), tuple(c.ctrlIn[5]),
+                           tuple(c.ctrlIn[6]));
   });
 }
 
 void setWindowExtents(OpCall& c) {
   route("dev_set_window_extents", [&](Impl& i) {
-    return i.OnSetWindowExtents(tuple(c.ctrlIn[0]), tuple(c.ctrlIn[1]), tuple(c.ctrlIn[2]), tuple(c.ctrlIn[3]));
+    return i.OnSetWindowExtents(tuple(c.ctrlIn[0]), tuple(c.ctrlIn[1]), tuple(c.ctrlIn[2]),
+                                tuple(c.ctrlIn[3]));
   });
 }
 
 void setPart(OpCall& c) {
   route("dev_set_part", [&](Impl& i) {
-    return i.OnSetPart(tuple(c.ctrlIn[0]), tuple(c.ctrlIn[1]), tuple(c.ctrlIn[2]), tuple(c.ctrlIn[3]));
+    return i.OnSetPart(tuple(c.ctrlIn[0]), tuple(c.ctrlIn[1]), tuple(c.ctrlIn[2]),
+                       tuple(c.ctrlIn[3]));
   });
 }
 
-#define STANDIN_DEV_SETTER(fn, opName, method) \
-  void fn(OpCall& c) {                          \
+#define STANDIN_DEV_SETTER(fn, opName, method)                            \
+  void fn(OpCall& c) {                                                    \
     route(opName, [&](Impl& i) { return i.method(tuple(c.ctrlIn[0])); }); \
   }
 STANDIN_DEV_SETTER(setDraw, "dev_set_draw", OnSetDraw)

@@ -17,7 +17,8 @@ void executeProcedure(const Procedure& p, Frame& f) {
     runBlock(p.body, f);
   } catch (const HalconCpp::HException& e) {
     int line = f.current ? f.current->line : -1;
-    throw HDevEngineException(e.ErrorMessage().Text(), e.ErrorCode(), p.reportName.c_str(), f.opName(), line);
+    throw HDevEngineException(e.ErrorMessage().Text(), e.ErrorCode(), p.reportName.c_str(),
+                              f.opName(), line);
   }
 }
 
@@ -44,9 +45,10 @@ void run(const Procedure& p, CallData& data) {
     executeProcedure(p, f);
   } catch (const ScriptThrow& t) {
     const Value& v = t.value;
-    int code = v.size() >= 1 && v.typeAt(0) == ElemType::Int ? static_cast<int>(v.intAt(0)) : err::kUserException;
-    throw HDevEngineException(("Uncaught exception: " + displayText(v)).c_str(), code, t.procName.c_str(),
-                              "throw", t.line);
+    int code = v.size() >= 1 && v.typeAt(0) == ElemType::Int ? static_cast<int>(v.intAt(0))
+                                                             : err::kUserException;
+    throw HDevEngineException(("Uncaught exception: " + displayText(v)).c_str(), code,
+                              t.procName.c_str(), "throw", t.line);
   }
   data.ctrlOut.clear();
   for (const auto& param : p.ctrlOut) {
@@ -54,7 +56,8 @@ void run(const Procedure& p, CallData& data) {
     data.ctrlOut.push_back(v.isUndefined() ? Value() : std::move(v));
   }
   data.iconicOut.clear();
-  for (const auto& param : p.iconicOut) data.iconicOut.push_back(std::move(f.iconic[static_cast<size_t>(param.slot)]));
+  for (const auto& param : p.iconicOut)
+    data.iconicOut.push_back(std::move(f.iconic[static_cast<size_t>(param.slot)]));
 }
 
 }  // namespace

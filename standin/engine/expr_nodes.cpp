@@ -34,7 +34,8 @@ struct VarExpr final : Expr {
 // Evaluates e, or refers to its variable directly to avoid copying big tuples.
 // Constants are referred to as well.
 struct Operand {
-  explicit Operand(ExprPtr e) : expr(std::move(e)), slot(variableSlot(*expr)), constant(expr->constant()) {}
+  explicit Operand(ExprPtr e)
+      : expr(std::move(e)), slot(variableSlot(*expr)), constant(expr->constant()) {}
   const Value& get(Frame& f, Value& tmp) const {
     if (slot >= 0) return readVariable(f, slot);
     if (constant) return *constant;
@@ -86,7 +87,8 @@ struct IndexExpr final : Expr {
 };
 
 struct RangeExpr final : Expr {
-  RangeExpr(ExprPtr b, ExprPtr f, ExprPtr t) : base(std::move(b)), from(std::move(f)), to(std::move(t)) {}
+  RangeExpr(ExprPtr b, ExprPtr f, ExprPtr t)
+      : base(std::move(b)), from(std::move(f)), to(std::move(t)) {}
   Value eval(Frame& f) const override {
     Value tmp;
     const Value& t = base.get(f, tmp);
@@ -204,30 +206,42 @@ Leaf leafKind(const Expr& e) {
 template <ArithOp K, Leaf LA>
 ExprPtr makeArithB(ExprPtr a, ExprPtr b) {
   switch (leafKind(*b)) {
-    case Leaf::Var: return std::make_unique<ArithExpr<K, LA, Leaf::Var>>(std::move(a), std::move(b));
-    case Leaf::Const: return std::make_unique<ArithExpr<K, LA, Leaf::Const>>(std::move(a), std::move(b));
-    default: return std::make_unique<ArithExpr<K, LA, Leaf::Any>>(std::move(a), std::move(b));
+    case Leaf::Var:
+      return std::make_unique<ArithExpr<K, LA, Leaf::Var>>(std::move(a), std::move(b));
+    case Leaf::Const:
+      return std::make_unique<ArithExpr<K, LA, Leaf::Const>>(std::move(a), std::move(b));
+    default:
+      return std::make_unique<ArithExpr<K, LA, Leaf::Any>>(std::move(a), std::move(b));
   }
 }
 
 template <ArithOp K>
 ExprPtr makeArithA(ExprPtr a, ExprPtr b) {
   switch (leafKind(*a)) {
-    case Leaf::Var: return makeArithB<K, Leaf::Var>(std::move(a), std::move(b));
-    case Leaf::Const: return makeArithB<K, Leaf::Const>(std::move(a), std::move(b));
-    default: return makeArithB<K, Leaf::Any>(std::move(a), std::move(b));
+    case Leaf::Var:
+      return makeArithB<K, Leaf::Var>(std::move(a), std::move(b));
+    case Leaf::Const:
+      return makeArithB<K, Leaf::Const>(std::move(a), std::move(b));
+    default:
+      return makeArithB<K, Leaf::Any>(std::move(a), std::move(b));
   }
 }
 
 template <CmpOp K>
 bool decide(int c) {
   switch (K) {
-    case CmpOp::Lt: return c < 0;
-    case CmpOp::Le: return c <= 0;
-    case CmpOp::Gt: return c > 0;
-    case CmpOp::Ge: return c >= 0;
-    case CmpOp::Eq: return c == 0;
-    default: return c != 0;
+    case CmpOp::Lt:
+      return c < 0;
+    case CmpOp::Le:
+      return c <= 0;
+    case CmpOp::Gt:
+      return c > 0;
+    case CmpOp::Ge:
+      return c >= 0;
+    case CmpOp::Eq:
+      return c == 0;
+    default:
+      return c != 0;
   }
 }
 
@@ -272,7 +286,8 @@ struct NegateExpr final : Expr {
   explicit NegateExpr(ExprPtr e) : operand(std::move(e)) {}
   Value eval(Frame& f) const override {
     Value v = operand->eval(f);
-    if (v.isInlineInt()) return Value::ofInt(static_cast<int64_t>(0 - static_cast<uint64_t>(v.inlineInt())));
+    if (v.isInlineInt())
+      return Value::ofInt(static_cast<int64_t>(0 - static_cast<uint64_t>(v.inlineInt())));
     return negate(v, f.opName());
   }
   ExprPtr operand;
@@ -320,15 +335,19 @@ bool allConstant(const std::vector<const Expr*>& parts) {
 
 void uninitializedVariable(Frame& f, int slot) {
   const auto& names = f.proc->ctrlNames;
-  raise(f.opName(), err::kUninitialized, "Variable '" + names[static_cast<size_t>(slot)] + "' used before it was set");
+  raise(f.opName(), err::kUninitialized,
+        "Variable '" + names[static_cast<size_t>(slot)] + "' used before it was set");
 }
 
 bool truth(const Value& v, const char* op) {
   if (v.size() != 1) raise(op, err::kWrongCount + 1);
   switch (v.typeAt(0)) {
-    case ElemType::Int: return v.intAt(0) != 0;
-    case ElemType::Real: return v.realAt(0) != 0.0;
-    default: raise(op, err::kWrongType + 1);
+    case ElemType::Int:
+      return v.intAt(0) != 0;
+    case ElemType::Real:
+      return v.realAt(0) != 0.0;
+    default:
+      raise(op, err::kWrongType + 1);
   }
 }
 
@@ -337,8 +356,12 @@ int variableSlot(const Expr& e) {
   return v ? v->slot : -1;
 }
 
-ExprPtr makeConst(Value v) { return std::make_unique<ConstExpr>(std::move(v)); }
-ExprPtr makeVar(int slot, std::string name) { return std::make_unique<VarExpr>(slot, std::move(name)); }
+ExprPtr makeConst(Value v) {
+  return std::make_unique<ConstExpr>(std::move(v));
+}
+ExprPtr makeVar(int slot, std::string name) {
+  return std::make_unique<VarExpr>(slot, std::move(name));
+}
 
 ExprPtr makeTuple(std::vector<ExprPtr> items) {
   std::vector<const Expr*> parts;
@@ -354,17 +377,29 @@ ExprPtr makeIndex(ExprPtr base, ExprPtr index) {
 ExprPtr makeRange(ExprPtr base, ExprPtr from, ExprPtr to) {
   return std::make_unique<RangeExpr>(std::move(base), std::move(from), std::move(to));
 }
-ExprPtr makeLength(ExprPtr operand) { return std::make_unique<LengthExpr>(std::move(operand)); }
+ExprPtr makeLength(ExprPtr operand) {
+  return std::make_unique<LengthExpr>(std::move(operand));
+}
 
 ExprPtr makeArith(ArithOp op, ExprPtr a, ExprPtr b) {
   bool constant = a->constant() && b->constant();
   ExprPtr e;
   switch (op) {
-    case ArithOp::Add: e = makeArithA<ArithOp::Add>(std::move(a), std::move(b)); break;
-    case ArithOp::Sub: e = makeArithA<ArithOp::Sub>(std::move(a), std::move(b)); break;
-    case ArithOp::Mul: e = makeArithA<ArithOp::Mul>(std::move(a), std::move(b)); break;
-    case ArithOp::Div: e = makeArithA<ArithOp::Div>(std::move(a), std::move(b)); break;
-    default: e = makeArithA<ArithOp::Mod>(std::move(a), std::move(b)); break;
+    case ArithOp::Add:
+      e = makeArithA<ArithOp::Add>(std::move(a), std::move(b));
+      break;
+    case ArithOp::Sub:
+      e = makeArithA<ArithOp::Sub>(std::move(a), std::move(b));
+      break;
+    case ArithOp::Mul:
+      e = makeArithA<ArithOp::Mul>(std::move(a), std::move(b));
+      break;
+    case ArithOp::Div:
+      e = makeArithA<ArithOp::Div>(std::move(a), std::move(b));
+      break;
+    default:
+      e = makeArithA<ArithOp::Mod>(std::move(a), std::move(b));
+      break;
   }
   if (constant) return fold(std::move(e));
   return e;
@@ -372,19 +407,27 @@ ExprPtr makeArith(ArithOp op, ExprPtr a, ExprPtr b) {
 
 ExprPtr makeCompare(CmpOp op, ExprPtr a, ExprPtr b) {
   switch (op) {
-    case CmpOp::Eq: return std::make_unique<CompareExpr<CmpOp::Eq>>(std::move(a), std::move(b));
-    case CmpOp::Ne: return std::make_unique<CompareExpr<CmpOp::Ne>>(std::move(a), std::move(b));
-    case CmpOp::Lt: return std::make_unique<CompareExpr<CmpOp::Lt>>(std::move(a), std::move(b));
-    case CmpOp::Le: return std::make_unique<CompareExpr<CmpOp::Le>>(std::move(a), std::move(b));
-    case CmpOp::Gt: return std::make_unique<CompareExpr<CmpOp::Gt>>(std::move(a), std::move(b));
-    default: return std::make_unique<CompareExpr<CmpOp::Ge>>(std::move(a), std::move(b));
+    case CmpOp::Eq:
+      return std::make_unique<CompareExpr<CmpOp::Eq>>(std::move(a), std::move(b));
+    case CmpOp::Ne:
+      return std::make_unique<CompareExpr<CmpOp::Ne>>(std::move(a), std::move(b));
+    case CmpOp::Lt:
+      return std::make_unique<CompareExpr<CmpOp::Lt>>(std::move(a), std::move(b));
+    case CmpOp::Le:
+      return std::make_unique<CompareExpr<CmpOp::Le>>(std::move(a), std::move(b));
+    case CmpOp::Gt:
+      return std::make_unique<CompareExpr<CmpOp::Gt>>(std::move(a), std::move(b));
+    default:
+      return std::make_unique<CompareExpr<CmpOp::Ge>>(std::move(a), std::move(b));
   }
 }
 
 ExprPtr makeLogic(LogicOp op, ExprPtr a, ExprPtr b) {
   return std::make_unique<LogicExpr>(op, std::move(a), std::move(b));
 }
-ExprPtr makeNot(ExprPtr operand) { return std::make_unique<NotExpr>(std::move(operand)); }
+ExprPtr makeNot(ExprPtr operand) {
+  return std::make_unique<NotExpr>(std::move(operand));
+}
 
 ExprPtr makeNegate(ExprPtr operand) {
   bool constant = operand->constant() != nullptr;

@@ -68,14 +68,27 @@ ExprPtr ExprParser::parseComparison() {
     CmpOp op;
     switch (peek().kind) {
       case Tok::Eq:
-      case Tok::EqEq: op = CmpOp::Eq; break;
+      case Tok::EqEq:
+        op = CmpOp::Eq;
+        break;
       case Tok::NotEq:
-      case Tok::Hash: op = CmpOp::Ne; break;
-      case Tok::Less: op = CmpOp::Lt; break;
-      case Tok::LessEq: op = CmpOp::Le; break;
-      case Tok::Greater: op = CmpOp::Gt; break;
-      case Tok::GreaterEq: op = CmpOp::Ge; break;
-      default: return e;
+      case Tok::Hash:
+        op = CmpOp::Ne;
+        break;
+      case Tok::Less:
+        op = CmpOp::Lt;
+        break;
+      case Tok::LessEq:
+        op = CmpOp::Le;
+        break;
+      case Tok::Greater:
+        op = CmpOp::Gt;
+        break;
+      case Tok::GreaterEq:
+        op = CmpOp::Ge;
+        break;
+      default:
+        return e;
     }
     next();
     e = makeCompare(op, std::move(e), parseAdditive());
@@ -96,10 +109,17 @@ ExprPtr ExprParser::parseMultiplicative() {
   while (true) {
     ArithOp op;
     switch (peek().kind) {
-      case Tok::Star: op = ArithOp::Mul; break;
-      case Tok::Slash: op = ArithOp::Div; break;
-      case Tok::Percent: op = ArithOp::Mod; break;
-      default: return e;
+      case Tok::Star:
+        op = ArithOp::Mul;
+        break;
+      case Tok::Slash:
+        op = ArithOp::Div;
+        break;
+      case Tok::Percent:
+        op = ArithOp::Mod;
+        break;
+      default:
+        return e;
     }
     next();
     e = makeArith(op, std::move(e), parseUnary());
@@ -141,9 +161,12 @@ ExprPtr ExprParser::parsePrimary() {
   Nest nest(*this);
   const Token& t = next();
   switch (t.kind) {
-    case Tok::Int: return makeConst(Value::ofInt(t.i));
-    case Tok::Real: return makeConst(Value::ofReal(t.d));
-    case Tok::String: return makeConst(Value::ofText(t.text));
+    case Tok::Int:
+      return makeConst(Value::ofInt(t.i));
+    case Tok::Real:
+      return makeConst(Value::ofReal(t.d));
+    case Tok::String:
+      return makeConst(Value::ofText(t.text));
     case Tok::LParen: {
       ExprPtr e = parseExpression();
       expect(Tok::RParen, "')'");
@@ -180,7 +203,8 @@ ExprPtr ExprParser::parsePrimary() {
       std::string name = t.text;
       return makeVar(slots_(name), name);
     }
-    default: throw ParseError("unexpected token");
+    default:
+      throw ParseError("unexpected token");
   }
 }
 

@@ -26,7 +26,8 @@ using SlotLookup = std::function<int(const std::string&)>;
 
 class ExprParser {
  public:
-  ExprParser(std::span<const Token> tokens, SlotLookup slots) : toks_(tokens), slots_(std::move(slots)) {}
+  ExprParser(std::span<const Token> tokens, SlotLookup slots)
+      : toks_(tokens), slots_(std::move(slots)) {}
 
   // Parses one expression starting at the cursor.
   ExprPtr parseExpression();

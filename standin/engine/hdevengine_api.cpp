@@ -32,29 +32,54 @@ HDevEngineException::HDevEngineException(const char* message, int halconErrorCod
       lineNum_(progLineNum) {}
 
 HDevOperatorImplCpp::~HDevOperatorImplCpp() = default;
-int HDevOperatorImplCpp::OnClearWindow() { return 2; }
-int HDevOperatorImplCpp::OnCloseWindow() { return 2; }
-int HDevOperatorImplCpp::OnSetActiveWindow(const HTuple&) { return 2; }
+int HDevOperatorImplCpp::OnClearWindow() {
+  return 2;
+}
+int HDevOperatorImplCpp::OnCloseWindow() {
+  return 2;
+}
+int HDevOperatorImplCpp::OnSetActiveWindow(const HTuple&) {
+  return 2;
+}
 int HDevOperatorImplCpp::OnGetActiveWindow(HTuple* windowHandle) {
   if (windowHandle) *windowHandle = HTuple(-1);
   return 2;
 }
-int HDevOperatorImplCpp::OnDisplayObject(const HObject&) { return 2; }
+int HDevOperatorImplCpp::OnDisplayObject(const HObject&) {
+  return 2;
+}
 int HDevOperatorImplCpp::OnDisplayText(const HTuple&, const HTuple&, const HTuple&, const HTuple&,
                                        const HTuple&, const HTuple&, const HTuple&) {
   return 2;
 }
-int HDevOperatorImplCpp::OnSetWindowExtents(const HTuple&, const HTuple&, const HTuple&, const HTuple&) {
+int HDevOperatorImplCpp::OnSetWindowExtents(const HTuple&, const HTuple&, const HTuple&,
+                                            const HTuple&) {
   return 2;
 }
-int HDevOperatorImplCpp::OnSetDraw(const HTuple&) { return 2; }
-int HDevOperatorImplCpp::OnSetShape(const HTuple&) { return 2; }
-int HDevOperatorImplCpp::OnSetColored(const HTuple&) { return 2; }
-int HDevOperatorImplCpp::OnSetColor(const HTuple&) { return 2; }
-int HDevOperatorImplCpp::OnSetLut(const HTuple&) { return 2; }
-int HDevOperatorImplCpp::OnSetPaint(const HTuple&) { return 2; }
-int HDevOperatorImplCpp::OnSetPart(const HTuple&, const HTuple&, const HTuple&, const HTuple&) { return 2; }
-int HDevOperatorImplCpp::OnSetLineWidth(const HTuple&) { return 2; }
+int HDevOperatorImplCpp::OnSetDraw(const HTuple&) {
+  return 2;
+}
+int HDevOperatorImplCpp::OnSetShape(const HTuple&) {
+  return 2;
+}
+int HDevOperatorImplCpp::OnSetColored(const HTuple&) {
+  return 2;
+}
+int HDevOperatorImplCpp::OnSetColor(const HTuple&) {
+  return 2;
+}
+int HDevOperatorImplCpp::OnSetLut(const HTuple&) {
+  return 2;
+}
+int HDevOperatorImplCpp::OnSetPaint(const HTuple&) {
+  return 2;
+}
+int HDevOperatorImplCpp::OnSetPart(const HTuple&, const HTuple&, const HTuple&, const HTuple&) {
+  return 2;
+}
+int HDevOperatorImplCpp::OnSetLineWidth(const HTuple&) {
+  return 2;
+}
 int HDevOperatorImplCpp::OnOpenWindow(const HTuple&, const HTuple&, const HTuple&, const HTuple&,
                                       const HTuple&, HTuple* windowHandle) {
   if (windowHandle) *windowHandle = HTuple(-1);
@@ -64,7 +89,8 @@ int HDevOperatorImplCpp::OnOpenWindow(const HTuple&, const HTuple&, const HTuple
 namespace {
 
 [[noreturn]] void badAttribute(const std::string& name, int code) {
-  throw HDevEngineException(("Invalid value for engine attribute '" + name + "'").c_str(), code, "", "", -1);
+  throw HDevEngineException(("Invalid value for engine attribute '" + name + "'").c_str(), code, "",
+                            "", -1);
 }
 
 // Accepts 1/0, 'true'/'false'.
@@ -103,15 +129,17 @@ void HDevEngine::SetEngineAttribute(const char* name, const HTuple& value) {
   } else if (n == "debug_wait_for_connection") {
     st.debugWaitForConnection = flagValue(n, v);
   } else if (n == "debug_port") {
-    if (v.size() != 1 || v.typeAt(0) != standin::ElemType::Int) badAttribute(n, err::kWrongType + 2);
+    if (v.size() != 1 || v.typeAt(0) != standin::ElemType::Int)
+      badAttribute(n, err::kWrongType + 2);
     if (v.intAt(0) < 0 || v.intAt(0) > 65535) badAttribute(n, err::kWrongValue + 2);
     st.debugPort = v.intAt(0);
   } else if (n == "debug_password") {
-    if (v.size() != 1 || v.typeAt(0) != standin::ElemType::Text) badAttribute(n, err::kWrongType + 2);
+    if (v.size() != 1 || v.typeAt(0) != standin::ElemType::Text)
+      badAttribute(n, err::kWrongType + 2);
     st.debugPassword = v.textAt(0);
   } else {
-    throw HDevEngineException(("Unknown engine attribute '" + n + "'").c_str(), err::kWrongValue + 1, "", "",
-                              -1);
+    throw HDevEngineException(("Unknown engine attribute '" + n + "'").c_str(),
+                              err::kWrongValue + 1, "", "", -1);
   }
 }
 
@@ -127,16 +155,20 @@ HTuple HDevEngine::GetEngineAttribute(const char* name) {
   if (n == "debug_password") return HTuple(st.debugPassword.c_str());
   if (n == "debug_server_port") return HTuple(st.debugServer.port());
   if (n == "debug_clients") return HTuple(st.debugServer.attachedClients());
-  throw HDevEngineException(("Unknown engine attribute '" + n + "'").c_str(), err::kWrongValue + 1, "", "", -1);
+  throw HDevEngineException(("Unknown engine attribute '" + n + "'").c_str(), err::kWrongValue + 1,
+                            "", "", -1);
 }
 
 void HDevEngine::AddProcedurePath(const char* path) {
   EngineState& st = engineState();
   std::lock_guard<std::recursive_mutex> guard(st.lock);
-  for (const auto& dir : standin::engine::splitPathList(path ? path : "")) st.procedurePath.push_back(dir);
+  for (const auto& dir : standin::engine::splitPathList(path ? path : ""))
+    st.procedurePath.push_back(dir);
 }
 
-void HDevEngine::UnloadAllProcedures() { standin::engine::unloadAllProcedures(); }
+void HDevEngine::UnloadAllProcedures() {
+  standin::engine::unloadAllProcedures();
+}
 
 void HDevEngine::StartDebugServer() {
   EngineState& st = engineState();

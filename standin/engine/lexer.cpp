@@ -1,14 +1,18 @@
 #include "lexer.h"
 
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 
 namespace standin::engine {
 namespace {
 
-bool isIdentStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isIdentStart(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Reads a string literal starting after the opening apostrophe.
 bool readString(const std::string& s, size_t& i, std::string& out) {
@@ -21,10 +25,18 @@ bool readString(const std::string& s, size_t& i, std::string& out) {
     }
     char e = s[i++];
     switch (e) {
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      default: out += e; break;  // \\ \' \" and any other escaped character
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      default:
+        out += e;
+        break;  // \\ \' \" and any other escaped character
     }
   }
   return false;
@@ -102,34 +114,84 @@ bool tokenize(const std::string& s, std::vector<Token>& out, std::string& error)
       auto two = [&](char next) { return i + 1 < s.size() && s[i + 1] == next; };
       size_t len = 1;
       switch (c) {
-        case '(': t.kind = Tok::LParen; break;
-        case ')': t.kind = Tok::RParen; break;
-        case '[': t.kind = Tok::LBracket; break;
-        case ']': t.kind = Tok::RBracket; break;
-        case ',': t.kind = Tok::Comma; break;
-        case '|': t.kind = Tok::Pipe; break;
-        case '$': t.kind = Tok::Dollar; break;
-        case '+': t.kind = Tok::Plus; break;
-        case '-': t.kind = Tok::Minus; break;
-        case '*': t.kind = Tok::Star; break;
-        case '/': t.kind = Tok::Slash; break;
-        case '%': t.kind = Tok::Percent; break;
-        case '#': t.kind = Tok::Hash; break;
+        case '(':
+          t.kind = Tok::LParen;
+          break;
+        case ')':
+          t.kind = Tok::RParen;
+          break;
+        case '[':
+          t.kind = Tok::LBracket;
+          break;
+        case ']':
+          t.kind = Tok::RBracket;
+          break;
+        case ',':
+          t.kind = Tok::Comma;
+          break;
+        case '|':
+          t.kind = Tok::Pipe;
+          break;
+        case '$':
+          t.kind = Tok::Dollar;
+          break;
+        case '+':
+          t.kind = Tok::Plus;
+          break;
+        case '-':
+          t.kind = Tok::Minus;
+          break;
+        case '*':
+          t.kind = Tok::Star;
+          break;
+        case '/':
+          t.kind = Tok::Slash;
+          break;
+        case '%':
+          t.kind = Tok::Percent;
+          break;
+        case '#':
+          t.kind = Tok::Hash;
+          break;
         case ':':
-          if (two('=')) { t.kind = Tok::Assign; len = 2; } else { t.kind = Tok::Colon; }
+          if (two('=')) {
+            t.kind = Tok::Assign;
+            len = 2;
+          } else {
+            t.kind = Tok::Colon;
+          }
           break;
         case '=':
-          if (two('=')) { t.kind = Tok::EqEq; len = 2; } else { t.kind = Tok::Eq; }
+          if (two('=')) {
+            t.kind = Tok::EqEq;
+            len = 2;
+          } else {
+            t.kind = Tok::Eq;
+          }
           break;
         case '!':
-          if (!two('=')) { error = "unexpected '!'"; return false; }
-          t.kind = Tok::NotEq; len = 2;
+          if (!two('=')) {
+            error = "unexpected '!'";
+            return false;
+          }
+          t.kind = Tok::NotEq;
+          len = 2;
           break;
         case '<':
-          if (two('=')) { t.kind = Tok::LessEq; len = 2; } else { t.kind = Tok::Less; }
+          if (two('=')) {
+            t.kind = Tok::LessEq;
+            len = 2;
+          } else {
+            t.kind = Tok::Less;
+          }
           break;
         case '>':
-          if (two('=')) { t.kind = Tok::GreaterEq; len = 2; } else { t.kind = Tok::Greater; }
+          if (two('=')) {
+            t.kind = Tok::GreaterEq;
+            len = 2;
+          } else {
+            t.kind = Tok::Greater;
+          }
           break;
         default:
           error = std::string("unexpected character '") + c + "'";

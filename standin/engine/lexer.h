@@ -8,10 +8,32 @@
 namespace standin::engine {
 
 enum class Tok {
-  Ident, Int, Real, String,
-  LParen, RParen, LBracket, RBracket, Comma, Colon, Assign, Pipe, Dollar,
-  Plus, Minus, Star, Slash, Percent,
-  Eq, EqEq, NotEq, Hash, Less, LessEq, Greater, GreaterEq,
+  Ident,
+  Int,
+  Real,
+  String,
+  LParen,
+  RParen,
+  LBracket,
+  RBracket,
+  Comma,
+  Colon,
+  Assign,
+  Pipe,
+  Dollar,
+  Plus,
+  Minus,
+  Star,
+  Slash,
+  Percent,
+  Eq,
+  EqEq,
+  NotEq,
+  Hash,
+  Less,
+  LessEq,
+  Greater,
+  GreaterEq,
   End
 };
 

@@ -22,7 +22,8 @@ struct Scope {
 };
 
 [[noreturn]] void loadFailure(const std::string& message, const std::string& procName) {
-  throw HDevEngineCpp::HDevEngineException(message.c_str(), err::kLoadFailed, procName.c_str(), "", -1);
+  throw HDevEngineCpp::HDevEngineException(message.c_str(), err::kLoadFailed, procName.c_str(), "",
+                                           -1);
 }
 
 std::string rootProcedures() {
@@ -49,7 +50,9 @@ std::vector<std::string> importsOf(const ScriptFile& file) {
 const Procedure* resolve(const std::string& name, const Scope& scope);
 
 // Cache key of an external procedure: its file and its name.
-std::string cacheKey(const std::string& path, const std::string& name) { return path + '\n' + name; }
+std::string cacheKey(const std::string& path, const std::string& name) {
+  return path + '\n' + name;
+}
 
 const Procedure* cachedProcedure(const std::string& path, const std::string& name) {
   EngineState& st = engineState();
@@ -69,8 +72,8 @@ const Procedure* loadExternal(const std::shared_ptr<const ScriptFile>& file, siz
     Scope scope;
     if (lowerExtension(file->path) == ".hdpl") scope.library = file;
     scope.importDirs = importsOf(*file);
-    CompileContext ctx{[&](const std::string& n) { return resolve(n, scope); }, st.ignoreInvalidLines,
-                       st.ignoreUnresolvedLines};
+    CompileContext ctx{[&](const std::string& n) { return resolve(n, scope); },
+                       st.ignoreInvalidLines, st.ignoreUnresolvedLines};
     CompileResult result = compileBody(*proc, src, ctx);
     std::string message = loadErrorMessage(src.name, result, ctx);
     if (!message.empty()) loadFailure(message, proc->reportName);

@@ -24,7 +24,9 @@ bool isRegularFile(const std::string& path) {
   return fs::is_regular_file(path, ec);
 }
 
-std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
+std::string fileName(const std::string& path) {
+  return fs::path(path).filename().string();
+}
 
 std::string parentDirectory(const std::string& path) {
   std::string dir = fs::path(path).parent_path().string();

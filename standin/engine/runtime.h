@@ -50,8 +50,8 @@ enum class Flow { Next, Break, Continue, Return };
 struct Stmt {
   virtual ~Stmt() = default;
   virtual Flow exec(Frame& f) const = 0;
-  int line = 0;                 // body line, counted from 1 with comments
-  std::string opName;           // operator name reported for this line
+  int line = 0;        // body line, counted from 1 with comments
+  std::string opName;  // operator name reported for this line
 };
 using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;
@@ -65,7 +65,9 @@ inline Flow runBlock(const Block& block, Frame& f) {
   return Flow::Next;
 }
 
-inline const char* Frame::opName() const { return current ? current->opName.c_str() : ""; }
+inline const char* Frame::opName() const {
+  return current ? current->opName.c_str() : "";
+}
 
 struct Param {
   std::string name;

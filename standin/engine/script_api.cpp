@@ -24,9 +24,9 @@ struct CallImpl {
 namespace {
 
 [[noreturn]] void badIndex(const char* what, int index) {
-  throw HDevEngineException((std::string(what) + ": parameter index " + std::to_string(index) +
-                             " out of range").c_str(),
-                            err::kParamIndex, "", "", -1);
+  throw HDevEngineException(
+      (std::string(what) + ": parameter index " + std::to_string(index) + " out of range").c_str(),
+      err::kParamIndex, "", "", -1);
 }
 
 const standin::engine::Param& param(const std::vector<standin::engine::Param>& list, int index,
@@ -38,7 +38,8 @@ const standin::engine::Param& param(const std::vector<standin::engine::Param>& l
 }  // namespace
 
 HDevProgram::HDevProgram(const char* fileName)
-    : impl_(std::make_shared<ProgramImpl>(ProgramImpl{standin::engine::loadProgram(fileName ? fileName : "")})) {}
+    : impl_(std::make_shared<ProgramImpl>(
+          ProgramImpl{standin::engine::loadProgram(fileName ? fileName : "")})) {}
 HDevProgram::~HDevProgram() = default;
 HDevProgram::HDevProgram(const HDevProgram&) = default;
 HDevProgram& HDevProgram::operator=(const HDevProgram&) = default;
@@ -46,7 +47,9 @@ HDevProgram& HDevProgram::operator=(const HDevProgram&) = default;
 HDevProgramCall::HDevProgramCall(const HDevProgram& program)
     : impl_(std::make_unique<CallImpl>(CallImpl{program.impl_->script, {}})) {}
 HDevProgramCall::~HDevProgramCall() = default;
-void HDevProgramCall::Execute() { standin::engine::executeScript(impl_->script, impl_->data); }
+void HDevProgramCall::Execute() {
+  standin::engine::executeScript(impl_->script, impl_->data);
+}
 
 HDevProcedure::HDevProcedure(const char* procedureName)
     : impl_(std::make_shared<ProcedureImpl>(
@@ -55,14 +58,14 @@ HDevProcedure::~HDevProcedure() = default;
 HDevProcedure::HDevProcedure(const HDevProcedure&) = default;
 HDevProcedure& HDevProcedure::operator=(const HDevProcedure&) = default;
 
-#define STANDIN_SIGNATURE(Kind, list)                                                     \
-  int HDevProcedure::Get##Kind##ParamCount() const {                                      \
-    return static_cast<int>(impl_->script.entry->list.size());                             \
-  }                                                                                        \
-  const char* HDevProcedure::Get##Kind##ParamName(int index) const {                       \
+#define STANDIN_SIGNATURE(Kind, list)                                                       \
+  int HDevProcedure::Get##Kind##ParamCount() const {                                        \
+    return static_cast<int>(impl_->script.entry->list.size());                              \
+  }                                                                                         \
+  const char* HDevProcedure::Get##Kind##ParamName(int index) const {                        \
     return param(impl_->script.entry->list, index, "Get" #Kind "ParamName").name.c_str();   \
-  }                                                                                        \
-  int HDevProcedure::Get##Kind##ParamDimension(int index) const {                          \
+  }                                                                                         \
+  int HDevProcedure::Get##Kind##ParamDimension(int index) const {                           \
     return param(impl_->script.entry->list, index, "Get" #Kind "ParamDimension").dimension; \
   }
 STANDIN_SIGNATURE(InputIconic, iconicIn)
@@ -89,7 +92,9 @@ void HDevProcedureCall::SetInputIconicParamObject(int index, const HObject& obje
   impl_->data.iconicIn[static_cast<size_t>(index - 1)] = HalconCpp::HObjectAccess::object(object);
 }
 
-void HDevProcedureCall::Execute() { standin::engine::executeScript(impl_->script, impl_->data); }
+void HDevProcedureCall::Execute() {
+  standin::engine::executeScript(impl_->script, impl_->data);
+}
 
 HTuple HDevProcedureCall::GetOutputCtrlParamTuple(int index) const {
   param(impl_->script.entry->ctrlOut, index, "GetOutputCtrlParamTuple");

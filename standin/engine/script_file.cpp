@@ -15,7 +15,8 @@ ScriptFile readScriptFile(const std::string& path) {
   if (ext == ".dev" || ext == ".dvp")
     throw HDevEngineCpp::HDevEngineException(
         ("The file format of '" + path +
-         "' is not supported: only the XML formats .hdev, .hdvp and .hdpl can be loaded").c_str(),
+         "' is not supported: only the XML formats .hdev, .hdvp and .hdpl can be loaded")
+            .c_str(),
         err::kFormatUnsupported, "", "", -1);
   std::ifstream in(path, std::ios::binary);
   if (!in || isDirectory(path))

@@ -34,13 +34,15 @@ ScriptFile parseScriptText(const std::string& text, const std::string& path) {
   if (text[first] != '<')
     throw HDevEngineCpp::HDevEngineException(
         ("The file format of '" + path +
-         "' is not supported: only the XML formats .hdev, .hdvp and .hdpl can be loaded").c_str(),
+         "' is not supported: only the XML formats .hdev, .hdvp and .hdpl can be loaded")
+            .c_str(),
         err::kFormatUnsupported, "", "", -1);
   pugi::xml_document doc;
   pugi::xml_parse_result result =
       doc.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata);
   if (!result)
-    malformed(path, std::string(result.description()) + " at byte " + std::to_string(result.offset));
+    malformed(path,
+              std::string(result.description()) + " at byte " + std::to_string(result.offset));
   pugi::xml_node root = doc.child("hdevelop");
   if (!root) malformed(path, "missing <hdevelop> element");
   ScriptFile file;

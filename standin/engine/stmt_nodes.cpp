@@ -35,14 +35,16 @@ Flow OperatorCallStmt::exec(Frame& f) const {
   iconicIn.reserve(args.iconicIn.size());
   for (int s : args.iconicIn) {
     const Object& o = f.iconic[static_cast<size_t>(s)];
-    if (!o.defined) raise(f.opName(), err::kUninitialized, "Iconic variable used before it was set");
+    if (!o.defined)
+      raise(f.opName(), err::kUninitialized, "Iconic variable used before it was set");
     iconicIn.push_back(o);
   }
   std::vector<Value> out(args.ctrlOut.size());
   std::vector<Object> iconicOut(args.iconicOut.size());
   OpCall call{iconicIn, iconicOut, in, out};
   op->run(call);
-  for (size_t i = 0; i < out.size(); ++i) f.ctrl[static_cast<size_t>(args.ctrlOut[i])] = std::move(out[i]);
+  for (size_t i = 0; i < out.size(); ++i)
+    f.ctrl[static_cast<size_t>(args.ctrlOut[i])] = std::move(out[i]);
   for (size_t i = 0; i < iconicOut.size(); ++i)
     f.iconic[static_cast<size_t>(args.iconicOut[i])] = std::move(iconicOut[i]);
   return Flow::Next;
@@ -61,10 +63,12 @@ Flow ProcedureCallStmt::exec(Frame& f) const {
   for (size_t i = 0; i < args.ctrlIn.size(); ++i)
     callee.ctrl[static_cast<size_t>(p.ctrlIn[i].slot)] = args.ctrlIn[i]->eval(f);
   for (size_t i = 0; i < args.iconicIn.size(); ++i)
-    callee.iconic[static_cast<size_t>(p.iconicIn[i].slot)] = f.iconic[static_cast<size_t>(args.iconicIn[i])];
+    callee.iconic[static_cast<size_t>(p.iconicIn[i].slot)] =
+        f.iconic[static_cast<size_t>(args.iconicIn[i])];
   executeProcedure(p, callee);
   for (size_t i = 0; i < args.ctrlOut.size(); ++i)
-    f.ctrl[static_cast<size_t>(args.ctrlOut[i])] = std::move(callee.ctrl[static_cast<size_t>(p.ctrlOut[i].slot)]);
+    f.ctrl[static_cast<size_t>(args.ctrlOut[i])] =
+        std::move(callee.ctrl[static_cast<size_t>(p.ctrlOut[i].slot)]);
   for (size_t i = 0; i < args.iconicOut.size(); ++i)
     f.iconic[static_cast<size_t>(args.iconicOut[i])] =
         std::move(callee.iconic[static_cast<size_t>(p.iconicOut[i].slot)]);
@@ -159,6 +163,8 @@ Flow ThrowStmt::exec(Frame& f) const {
   throw ScriptThrow{value->eval(f), f.proc->reportName, line};
 }
 
-Flow FailingStmt::exec(Frame& f) const { raise(f.opName(), code, message); }
+Flow FailingStmt::exec(Frame& f) const {
+  raise(f.opName(), code, message);
+}
 
 }  // namespace standin::engine

@@ -75,7 +75,7 @@ struct SwitchStmt final : Stmt {
   ExprPtr selector;
   std::map<int64_t, size_t> cases;  // case value -> first statement of the case
   size_t defaultStart = SIZE_MAX;
-  Block body;                       // all case bodies in order; falls through like C
+  Block body;  // all case bodies in order; falls through like C
 };
 
 struct TryStmt final : Stmt {

@@ -46,8 +46,8 @@ class HDevOperatorImplCpp {
   virtual int OnGetActiveWindow(HTuple* windowHandle);
   virtual int OnDisplayObject(const HObject& object);
   virtual int OnDisplayText(const HTuple& string, const HTuple& coordSystem, const HTuple& row,
-                            const HTuple& column, const HTuple& color,
-                            const HTuple& genParamName, const HTuple& genParamValue);
+                            const HTuple& column, const HTuple& color, const HTuple& genParamName,
+                            const HTuple& genParamValue);
   virtual int OnSetWindowExtents(const HTuple& row, const HTuple& column, const HTuple& width,
                                  const HTuple& height);
   virtual int OnSetDraw(const HTuple& draw);
@@ -60,8 +60,7 @@ class HDevOperatorImplCpp {
                         const HTuple& column2);
   virtual int OnSetLineWidth(const HTuple& width);
   virtual int OnOpenWindow(const HTuple& row, const HTuple& column, const HTuple& width,
-                           const HTuple& height, const HTuple& background,
-                           HTuple* windowHandle);
+                           const HTuple& height, const HTuple& background, HTuple* windowHandle);
 };
 
 // Access to the engine of the process; every instance addresses the same one.

@@ -164,9 +164,9 @@ void GetExtendedErrorInfo(HTuple* operatorName, HTuple* errorCode, HTuple* error
 void WaitSeconds(const HTuple& seconds);
 
 // Window operators; the window handle comes first.
-void OpenWindow(const HTuple& row, const HTuple& column, const HTuple& width,
-                const HTuple& height, const HTuple& fatherWindow, const HTuple& mode,
-                const HTuple& machine, HTuple* windowHandle);
+void OpenWindow(const HTuple& row, const HTuple& column, const HTuple& width, const HTuple& height,
+                const HTuple& fatherWindow, const HTuple& mode, const HTuple& machine,
+                HTuple* windowHandle);
 void CloseWindow(const HTuple& windowHandle);
 void ClearWindow(const HTuple& windowHandle);
 void SetWindowParam(const HTuple& windowHandle, const HTuple& paramName, const HTuple& paramValue);
@@ -178,8 +178,7 @@ void GetWindowExtents(const HTuple& windowHandle, HTuple* row, HTuple* column, H
                       HTuple* height);
 void SetWindowExtents(const HTuple& windowHandle, const HTuple& row, const HTuple& column,
                       const HTuple& width, const HTuple& height);
-void GetOsWindowHandle(const HTuple& windowHandle, HTuple* osWindowHandle,
-                       HTuple* osDisplayHandle);
+void GetOsWindowHandle(const HTuple& windowHandle, HTuple* osWindowHandle, HTuple* osDisplayHandle);
 void DispText(const HTuple& windowHandle, const HTuple& string, const HTuple& coordSystem,
               const HTuple& row, const HTuple& column, const HTuple& color,
               const HTuple& genParamName, const HTuple& genParamValue);

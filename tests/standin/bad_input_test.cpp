@@ -18,11 +18,13 @@ TEST_F(BadInput, MissingFile) {
 TEST_F(BadInput, EmptyAndMalformedFiles) {
   EXPECT_EQ(loadProgram(write("empty.hdev", "")).code, 21019);
   EXPECT_EQ(loadProgram(write("blank.hdev", "  \n\n")).code, 21019);
-  EngineError broken = loadProgram(write("broken.hdev", "<hdevelop><procedure name=\"main\"><body><l>X := 1</body>"));
+  EngineError broken = loadProgram(
+      write("broken.hdev", "<hdevelop><procedure name=\"main\"><body><l>X := 1</body>"));
   EXPECT_EQ(broken.code, 21019);
   EXPECT_NE(broken.message.find("Malformed script file"), std::string::npos);
   EXPECT_EQ(loadProgram(write("other.hdev", "<?xml version=\"1.0\"?><other/>")).code, 21019);
-  EXPECT_EQ(loadProgram(write("noproc.hdev", "<hdevelop file_version=\"1.1\"></hdevelop>")).code, 21019);
+  EXPECT_EQ(loadProgram(write("noproc.hdev", "<hdevelop file_version=\"1.1\"></hdevelop>")).code,
+            21019);
 }
 
 TEST_F(BadInput, OldTextFormatsAreNotSupported) {
@@ -52,13 +54,17 @@ TEST_F(BadInput, HugeTuplesAreRefused) {
 
 TEST_F(BadInput, HostileLinesAreInvalid) {
   std::string deep(500, '(');
-  std::string path = write("deep.hdev", fileXml({procedureXml("main", {}, {
-      "X := " + deep + "1", "Y := 'unterminated", "Z := 1 @ 2", "W := 99999999999999999999"})}));
-  EXPECT_EQ(loadProgram(path).message, "Error(s) in procedure 'main': there are invalid program lines: 1, 2, 3, 4");
+  std::string path =
+      write("deep.hdev", fileXml({procedureXml("main", {},
+                                               {"X := " + deep + "1", "Y := 'unterminated",
+                                                "Z := 1 @ 2", "W := 99999999999999999999"})}));
+  EXPECT_EQ(loadProgram(path).message,
+            "Error(s) in procedure 'main': there are invalid program lines: 1, 2, 3, 4");
   std::string nested;
   for (int i = 0; i < 150; ++i) nested += "if (1)\n";
   std::vector<std::string> lines;
-  for (int i = 0; i < 150; ++i) lines.push_back(std::string(static_cast<size_t>(i) * 4 % 40, ' ') + "if (1)");
+  for (int i = 0; i < 150; ++i)
+    lines.push_back(std::string(static_cast<size_t>(i) * 4 % 40, ' ') + "if (1)");
   for (int i = 0; i < 150; ++i) lines.push_back("endif");
   EXPECT_EQ(loadProgram(write("nest.hdev", fileXml({procedureXml("main", {}, lines)}))).code, 4);
 }

@@ -55,13 +55,15 @@ TEST_F(Language, ComparisonsAndLogic) {
 
 TEST_F(Language, Functions) {
   EXPECT_EQ(eval({"R := [sum([1, 2, 3]), min([4, 2, 8]), max([4, 2, 8])]"}), "[6, 2, 8]");
-  EXPECT_EQ(eval({"R := [abs(-3), sqrt(16), int(3.9), real(2), round(2.5)]"}), "[3, 4.0, 3, 2.0, 3]");
+  EXPECT_EQ(eval({"R := [abs(-3), sqrt(16), int(3.9), real(2), round(2.5)]"}),
+            "[3, 4.0, 3, 2.0, 3]");
   EXPECT_EQ(eval({"R := [number('12'), number('1.5'), number('x')]"}), "[12, 1.5, 'x']");
 }
 
 TEST_F(Language, IfElseifElse) {
-  std::vector<std::string> body = {"if (X < 0)", "    R := 'neg'", "elseif (X = 0)", "    R := 'zero'",
-                                   "else", "    R := 'pos'", "endif"};
+  std::vector<std::string> body = {
+      "if (X < 0)", "    R := 'neg'", "elseif (X = 0)", "    R := 'zero'",
+      "else",       "    R := 'pos'", "endif"};
   EXPECT_EQ(eval(body, {HTuple(-4)}, {"X"}), "'neg'");
   EXPECT_EQ(eval(body, {HTuple(0)}, {"X"}), "'zero'");
   EXPECT_EQ(eval(body, {HTuple(3)}, {"X"}), "'pos'");
@@ -69,19 +71,31 @@ TEST_F(Language, IfElseifElse) {
 
 TEST_F(Language, Loops) {
   EXPECT_EQ(eval({"R := []", "for I := 5 to 1 by -2", "    R := [R, I]", "endfor"}), "[5, 3, 1]");
-  EXPECT_EQ(eval({"R := []", "for I := 0 to 1 by 0.5", "    R := [R, I]", "endfor"}), "[0.0, 0.5, 1.0]");
+  EXPECT_EQ(eval({"R := []", "for I := 0 to 1 by 0.5", "    R := [R, I]", "endfor"}),
+            "[0.0, 0.5, 1.0]");
   EXPECT_EQ(eval({"R := 0", "while (R < 10)", "    R := R + 3", "endwhile"}), "12");
   EXPECT_EQ(eval({"R := 0", "repeat", "    R := R + 1", "until (R >= 4)"}), "4");
-  EXPECT_EQ(eval({"R := []", "for I := 1 to 10 by 1", "    if (I % 2 = 0)", "        continue", "    endif",
-                  "    if (I > 7)", "        break", "    endif", "    R := [R, I]", "endfor"}),
+  EXPECT_EQ(eval({"R := []", "for I := 1 to 10 by 1", "    if (I % 2 = 0)", "        continue",
+                  "    endif", "    if (I > 7)", "        break", "    endif", "    R := [R, I]",
+                  "endfor"}),
             "[1, 3, 5, 7]");
   EXPECT_EQ(eval({"R := 0", "for I := 1 to 3 by 1", "    N := 3", "endfor", "R := I"}), "3");
 }
 
 TEST_F(Language, SwitchFallsThroughUntilBreak) {
-  std::vector<std::string> body = {"R := []", "switch (X)", "case 1:", "    R := [R, 'one']", "case 2:",
-                                   "    R := [R, 'two']", "    break", "case -3:", "    R := 'minus three'",
-                                   "    break", "default:", "    R := 'other'", "endswitch"};
+  std::vector<std::string> body = {"R := []",
+                                   "switch (X)",
+                                   "case 1:",
+                                   "    R := [R, 'one']",
+                                   "case 2:",
+                                   "    R := [R, 'two']",
+                                   "    break",
+                                   "case -3:",
+                                   "    R := 'minus three'",
+                                   "    break",
+                                   "default:",
+                                   "    R := 'other'",
+                                   "endswitch"};
   EXPECT_EQ(eval(body, {HTuple(1)}, {"X"}), "['one', 'two']");
   EXPECT_EQ(eval(body, {HTuple(2)}, {"X"}), "'two'");
   EXPECT_EQ(eval(body, {HTuple(-3)}, {"X"}), "'minus three'");
@@ -90,9 +104,11 @@ TEST_F(Language, SwitchFallsThroughUntilBreak) {
 
 TEST_F(Language, TryCatchAndThrow) {
   EXPECT_EQ(eval({"try", "    R := 1 / 0", "catch (E)", "    R := E[0]", "endtry"}), "21011");
-  EXPECT_EQ(eval({"try", "    throw ([42, 'bad'])", "    R := 0", "catch (E)", "    R := E", "endtry"}),
-            "[42, 'bad']");
-  EXPECT_EQ(eval({"try", "    get_system ('nope', V)", "catch (E)", "    R := E[0]", "endtry"}), "1301");
+  EXPECT_EQ(
+      eval({"try", "    throw ([42, 'bad'])", "    R := 0", "catch (E)", "    R := E", "endtry"}),
+      "[42, 'bad']");
+  EXPECT_EQ(eval({"try", "    get_system ('nope', V)", "catch (E)", "    R := E[0]", "endtry"}),
+            "1301");
 }
 
 TEST_F(Language, ReturnStopAndComments) {
@@ -108,8 +124,9 @@ TEST_F(Language, OperatorsAndProcedureCalls) {
 }
 
 TEST_F(Language, RecursionUsesSeparateFrames) {
-  writeProcedure("lang_fact", {{}, {}, {"N"}, {"F"}},
-                 {"if (N <= 1)", "    F := 1", "else", "    lang_fact (N - 1, G)", "    F := N * G", "endif"});
+  writeProcedure(
+      "lang_fact", {{}, {}, {"N"}, {"F"}},
+      {"if (N <= 1)", "    F := 1", "else", "    lang_fact (N - 1, G)", "    F := N * G", "endif"});
   EXPECT_EQ(text(call("lang_fact", {HTuple(10)}).at(0)), "3628800");
 }
 
@@ -118,9 +135,10 @@ TEST_F(Language, ImagesAndIconicParameters) {
   write("tiny.pgm", pgm);
   writeProcedure("lang_size", {{"Img"}, {"Made"}, {}, {"W", "H"}},
                  {"get_image_size (Img, W, H)", "gen_image_const (Made, 'byte', W * 2, H * 2)"});
-  EXPECT_EQ(eval({"read_image (I, '" + dir + "/tiny')", "count_obj (I, N)", "lang_size (I, Big, W, H)",
-                  "get_image_size (Big, BW, BH)", "R := [N, W, H, BW, BH]"}),
-            "[1, 3, 2, 6, 4]");
+  EXPECT_EQ(
+      eval({"read_image (I, '" + dir + "/tiny')", "count_obj (I, N)", "lang_size (I, Big, W, H)",
+            "get_image_size (Big, BW, BH)", "R := [N, W, H, BW, BH]"}),
+      "[1, 3, 2, 6, 4]");
   write("broken.pgm", "P5\n3 2\n255\nab");
   EXPECT_EQ(eval({"try", "    read_image (I, '" + dir + "/broken.pgm')", "    R := 0", "catch (E)",
                   "    R := E[0]", "endtry"}),
@@ -131,5 +149,7 @@ TEST_F(Language, ImagesAndIconicParameters) {
 }
 
 TEST_F(Language, CountSecondsAdvances) {
-  EXPECT_EQ(eval({"count_seconds (A)", "wait_seconds (0.02)", "count_seconds (B)", "R := B - A >= 0.015"}), "1");
+  EXPECT_EQ(eval({"count_seconds (A)", "wait_seconds (0.02)", "count_seconds (B)",
+                  "R := B - A >= 0.015"}),
+            "1");
 }

@@ -28,7 +28,9 @@ LoopbackClient::LoopbackClient(int port) : socket_(std::make_unique<Socket>()) {
 
 LoopbackClient::~LoopbackClient() = default;
 
-bool LoopbackClient::connected() const { return socket_->fd >= 0; }
+bool LoopbackClient::connected() const {
+  return socket_->fd >= 0;
+}
 
 void LoopbackClient::send(const std::string& text) {
   if (socket_->fd >= 0) (void)::send(socket_->fd, text.data(), text.size(), MSG_NOSIGNAL);

@@ -18,7 +18,9 @@ LoopbackClient::LoopbackClient(int port) : socket_(std::make_unique<Socket>()) {
   addr.sin_port = htons(static_cast<u_short>(port));
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   DWORD timeout = 2000;
-  if (s != INVALID_SOCKET) ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+  if (s != INVALID_SOCKET)
+    ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+                 sizeof timeout);
   if (s != INVALID_SOCKET && ::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
     socket_->s = s;
   } else if (s != INVALID_SOCKET) {
@@ -28,10 +30,13 @@ LoopbackClient::LoopbackClient(int port) : socket_(std::make_unique<Socket>()) {
 
 LoopbackClient::~LoopbackClient() = default;
 
-bool LoopbackClient::connected() const { return socket_->s != INVALID_SOCKET; }
+bool LoopbackClient::connected() const {
+  return socket_->s != INVALID_SOCKET;
+}
 
 void LoopbackClient::send(const std::string& text) {
-  if (socket_->s != INVALID_SOCKET) ::send(socket_->s, text.data(), static_cast<int>(text.size()), 0);
+  if (socket_->s != INVALID_SOCKET)
+    ::send(socket_->s, text.data(), static_cast<int>(text.size()), 0);
 }
 
 std::string LoopbackClient::readLine() {

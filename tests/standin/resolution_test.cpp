@@ -19,9 +19,11 @@ class Resolution : public ScriptTest {
 
 TEST_F(Resolution, LocalProcedureBeatsPath) {
   write("res_where.hdvp", fileXml({valueProc("res_where", "'path'")}));
-  std::string prog = write("local.hdev", fileXml({procedureXml("main", {{}, {}, {}, {}}, {"res_where (V)",
-                                                   "if (V != 'local')", "    throw (['wrong', V])", "endif"}),
-                                                  valueProc("res_where", "'local'")}));
+  std::string prog =
+      write("local.hdev", fileXml({procedureXml("main", {{}, {}, {}, {}},
+                                                {"res_where (V)", "if (V != 'local')",
+                                                 "    throw (['wrong', V])", "endif"}),
+                                   valueProc("res_where", "'local'")}));
   EXPECT_EQ(runProgram(prog).code, 0);
   EXPECT_EQ(text(call("res_where").at(0)), "'path'");
 }
@@ -30,8 +32,9 @@ TEST_F(Resolution, PathOrderAndLibraries) {
   std::string a = dir + "/a", b = dir + "/b";
   write("a/res_first.hdvp", fileXml({valueProc("res_first", "'a'")}));
   write("b/res_first.hdvp", fileXml({valueProc("res_first", "'b'")}));
-  write("b/tools.hdpl", fileXml({valueProc("res_lib_one", "1"),
-                                 procedureXml("res_lib_two", {{}, {}, {}, {"V"}}, {"res_lib_one (W)", "V := W + 1"})}));
+  write("b/tools.hdpl",
+        fileXml({valueProc("res_lib_one", "1"), procedureXml("res_lib_two", {{}, {}, {}, {"V"}},
+                                                             {"res_lib_one (W)", "V := W + 1"})}));
   HDevEngine().AddProcedurePath((a + ";" + b).c_str());
   EXPECT_EQ(text(call("res_first").at(0)), "'a'");
   EXPECT_EQ(text(call("res_lib_two").at(0)), "2");
@@ -55,12 +58,16 @@ TEST_F(Resolution, OldFormatProcedureIsRefusedClearly) {
 
 TEST_F(Resolution, ImportedDirectoryIsSearched) {
   write("imported/res_imported.hdvp", fileXml({valueProc("res_imported", "'imp'")}));
-  std::string prog = write("sub/imp.hdev", fileXml({procedureXml("main", {}, {
-      "import '../imported'", "res_imported (V)", "if (V != 'imp')", "    throw ('wrong')", "endif"})}));
+  std::string prog = write(
+      "sub/imp.hdev", fileXml({procedureXml("main", {},
+                                            {"import '../imported'", "res_imported (V)",
+                                             "if (V != 'imp')", "    throw ('wrong')", "endif"})}));
   EXPECT_EQ(runProgram(prog).code, 0);
   // Loaded once through the import, it stays invisible to programs without it.
-  std::string without = write("sub/noimp.hdev", fileXml({procedureXml("main", {}, {"res_imported (V)"})}));
-  EXPECT_EQ(loadProgram(without).message, "Error(s) in procedure 'main': there is an unresolved procedure call: 1");
+  std::string without =
+      write("sub/noimp.hdev", fileXml({procedureXml("main", {}, {"res_imported (V)"})}));
+  EXPECT_EQ(loadProgram(without).message,
+            "Error(s) in procedure 'main': there is an unresolved procedure call: 1");
 }
 
 TEST_F(Resolution, PathBeatsImportsAndImportsBeatInstallation) {
@@ -69,9 +76,13 @@ TEST_F(Resolution, PathBeatsImportsAndImportsBeatInstallation) {
   write("imported/tuple_mean_std.hdvp",
         fileXml({procedureXml("tuple_mean_std", {{}, {}, {"Values"}, {"Mean", "Deviation"}},
                               {"Mean := 'import'", "Deviation := 0"})}));
-  std::string prog = write("sub/order.hdev", fileXml({procedureXml("main", {}, {
-      "import '../imported'", "res_order (Where)", "tuple_mean_std ([1], Mean, Dev)",
-      "if (Where != 'path' or Mean != 'import')", "    throw (['wrong order', Where, Mean])", "endif"})}));
+  std::string prog =
+      write("sub/order.hdev",
+            fileXml({procedureXml(
+                "main", {},
+                {"import '../imported'", "res_order (Where)", "tuple_mean_std ([1], Mean, Dev)",
+                 "if (Where != 'path' or Mean != 'import')",
+                 "    throw (['wrong order', Where, Mean])", "endif"})}));
   EngineError e = runProgram(prog);
   EXPECT_EQ(e.code, 0);
   EXPECT_EQ(e.message, "");
@@ -86,7 +97,8 @@ TEST_F(Resolution, MissingImportDirectoryIsALowLevelError) {
     return 2;
   }))));
   HalconCpp::SetSystem(HTuple("do_low_error"), cb);
-  std::string prog = write("imp2.hdev", fileXml({procedureXml("main", {}, {"import './nowhere'", "X := 1"})}));
+  std::string prog =
+      write("imp2.hdev", fileXml({procedureXml("main", {}, {"import './nowhere'", "X := 1"})}));
   EXPECT_EQ(runProgram(prog).code, 0);
   HalconCpp::SetSystem(HTuple("do_low_error"), HTuple("false"));
   ASSERT_EQ(reports.size(), 1u);
@@ -123,8 +135,8 @@ TEST_F(Resolution, UnknownProcedureIsAnEngineError) {
 }
 
 TEST_F(Resolution, SignatureQueries) {
-  write("res_sig.hdvp", fileXml({procedureXml("res_sig", {{"Img"}, {"Out"}, {"A", "B"}, {"C"}}, {"C := A + B",
-                                                                                                "Out := Img"})}));
+  write("res_sig.hdvp", fileXml({procedureXml("res_sig", {{"Img"}, {"Out"}, {"A", "B"}, {"C"}},
+                                              {"C := A + B", "Out := Img"})}));
   HDevEngine().SetEngineAttribute("ignore_invalid_lines", HTuple(1));
   HDevProcedure p("res_sig");
   EXPECT_EQ(p.GetInputIconicParamCount(), 1);

@@ -6,7 +6,8 @@ using HalconCpp::HTuple;
 class RuntimeErrors : public ScriptTest {};
 
 TEST_F(RuntimeErrors, OperatorFailureInMainNamesProgramFile) {
-  EngineError e = runProgramLines({"* setup", "X := 1", "get_system ('not_a_parameter', V)"}, "main_err.hdev");
+  EngineError e =
+      runProgramLines({"* setup", "X := 1", "get_system ('not_a_parameter', V)"}, "main_err.hdev");
   EXPECT_EQ(e.code, 1301);
   EXPECT_EQ(e.procedure, "main (main_err.hdev)");
   EXPECT_EQ(e.op, "get_system");
@@ -82,7 +83,8 @@ TEST_F(RuntimeErrors, UntilConditionNamesUntilLine) {
 }
 
 TEST_F(RuntimeErrors, CaughtErrorsDoNotEscape) {
-  EngineError e = runProgramLines({"try", "    X := 1 / 0", "catch (E)", "    Code := E[0]", "endtry",
-                                   "if (Code != 21011)", "    throw (['wrong code', Code])", "endif"});
+  EngineError e =
+      runProgramLines({"try", "    X := 1 / 0", "catch (E)", "    Code := E[0]", "endtry",
+                       "if (Code != 21011)", "    throw (['wrong code', Code])", "endif"});
   EXPECT_EQ(e.code, 0);
 }

@@ -15,27 +15,41 @@ std::string escape(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '\'': out += "&apos;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
 }
 
-void parList(std::string& xml, const char* tag, const std::vector<std::string>& names, const char* type) {
+void parList(std::string& xml, const char* tag, const std::vector<std::string>& names,
+             const char* type) {
   if (names.empty()) return;
   xml += std::string("<") + tag + ">\n";
-  for (const auto& n : names) xml += "<par name=\"" + n + "\" base_type=\"" + type + "\" dimension=\"0\"/>\n";
+  for (const auto& n : names)
+    xml += "<par name=\"" + n + "\" base_type=\"" + type + "\" dimension=\"0\"/>\n";
   xml += std::string("</") + tag + ">\n";
 }
 
 }  // namespace
 
-std::string procedureXml(const std::string& name, const Iface& iface, const std::vector<std::string>& lines) {
+std::string procedureXml(const std::string& name, const Iface& iface,
+                         const std::vector<std::string>& lines) {
   std::string xml = "<procedure name=\"" + name + "\">\n";
   if (iface.io.empty() && iface.oo.empty() && iface.ic.empty() && iface.oc.empty()) {
     xml += "<interface/>\n";
@@ -57,7 +71,9 @@ std::string procedureXml(const std::string& name, const Iface& iface, const std:
 }
 
 std::string fileXml(const std::vector<std::string>& procedures) {
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<hdevelop file_version=\"1.1\" halcon_version=\"13.0\">\n";
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<hdevelop file_version=\"1.1\" "
+      "halcon_version=\"13.0\">\n";
   for (const auto& p : procedures) xml += p;
   return xml + "</hdevelop>\n";
 }
@@ -97,18 +113,22 @@ std::string ScriptTest::writeProcedure(const std::string& name, const Iface& ifa
 std::vector<HTuple> ScriptTest::call(const std::string& name, const std::vector<HTuple>& inputs) {
   HDevProcedure proc(name.c_str());
   HDevProcedureCall c(proc);
-  for (size_t i = 0; i < inputs.size(); ++i) c.SetInputCtrlParamTuple(static_cast<int>(i + 1), inputs[i]);
+  for (size_t i = 0; i < inputs.size(); ++i)
+    c.SetInputCtrlParamTuple(static_cast<int>(i + 1), inputs[i]);
   c.Execute();
   std::vector<HTuple> out;
-  for (int i = 1; i <= proc.GetOutputCtrlParamCount(); ++i) out.push_back(c.GetOutputCtrlParamTuple(i));
+  for (int i = 1; i <= proc.GetOutputCtrlParamCount(); ++i)
+    out.push_back(c.GetOutputCtrlParamTuple(i));
   return out;
 }
 
 EngineError fromException(const HDevEngineException& e) {
-  return EngineError{e.HalconErrorCode(), e.ExecProcedureName(), e.ProgLineName(), e.Message(), e.ProgLineNum()};
+  return EngineError{e.HalconErrorCode(), e.ExecProcedureName(), e.ProgLineName(), e.Message(),
+                     e.ProgLineNum()};
 }
 
-EngineError ScriptTest::runProgramLines(const std::vector<std::string>& lines, const std::string& file) {
+EngineError ScriptTest::runProgramLines(const std::vector<std::string>& lines,
+                                        const std::string& file) {
   return runProgram(write(file, fileXml({procedureXml("main", {}, lines)})));
 }
 
@@ -141,4 +161,6 @@ EngineError ScriptTest::callError(const std::string& name, const std::vector<HTu
   return {};
 }
 
-std::string text(const HTuple& t) { return t.ToString().Text(); }
+std::string text(const HTuple& t) {
+  return t.ToString().Text();
+}

@@ -16,7 +16,8 @@ struct Iface {
 
 // One <procedure> element. Lines starting with '*' (or empty) become <c>
 // comment lines, all others <l> code lines; text is entity-escaped.
-std::string procedureXml(const std::string& name, const Iface& iface, const std::vector<std::string>& lines);
+std::string procedureXml(const std::string& name, const Iface& iface,
+                         const std::vector<std::string>& lines);
 // A complete file around the given procedure elements.
 std::string fileXml(const std::vector<std::string>& procedures);
 
@@ -34,11 +35,14 @@ class ScriptTest : public testing::Test {
   // Writes dir/name and returns its path.
   std::string write(const std::string& name, const std::string& content);
   // Writes name.hdvp with one procedure and returns its path.
-  std::string writeProcedure(const std::string& name, const Iface& iface, const std::vector<std::string>& lines);
+  std::string writeProcedure(const std::string& name, const Iface& iface,
+                             const std::vector<std::string>& lines);
   // Runs procedure `name` with control inputs, returning its control outputs.
-  std::vector<HalconCpp::HTuple> call(const std::string& name, const std::vector<HalconCpp::HTuple>& inputs = {});
+  std::vector<HalconCpp::HTuple> call(const std::string& name,
+                                      const std::vector<HalconCpp::HTuple>& inputs = {});
   // Runs the one-procedure program made of lines and returns its error (code 0 = none).
-  EngineError runProgramLines(const std::vector<std::string>& lines, const std::string& file = "prog.hdev");
+  EngineError runProgramLines(const std::vector<std::string>& lines,
+                              const std::string& file = "prog.hdev");
   // Runs a program file and returns the error it raised (code 0 = none).
   EngineError runProgram(const std::string& path);
   // Loads a program file and returns the error it raised (code 0 = none).

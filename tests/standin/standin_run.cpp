@@ -52,10 +52,14 @@ int run(int argc, char** argv) {
   int i = 1;
   for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
     std::string opt = argv[i];
-    if (opt == "--check") check = true;
-    else if (opt == "--ignore-invalid") engine.SetEngineAttribute("ignore_invalid_lines", HTuple(1));
-    else if (opt == "--ignore-unresolved") engine.SetEngineAttribute("ignore_unresolved_lines", HTuple(1));
-    else if (opt == "--path" && i + 1 < argc) engine.AddProcedurePath(argv[++i]);
+    if (opt == "--check")
+      check = true;
+    else if (opt == "--ignore-invalid")
+      engine.SetEngineAttribute("ignore_invalid_lines", HTuple(1));
+    else if (opt == "--ignore-unresolved")
+      engine.SetEngineAttribute("ignore_unresolved_lines", HTuple(1));
+    else if (opt == "--path" && i + 1 < argc)
+      engine.AddProcedurePath(argv[++i]);
     else {
       std::fprintf(stderr, "unknown option %s\n", argv[i]);
       return 2;
@@ -80,7 +84,8 @@ int run(int argc, char** argv) {
   for (int k = 1; i < argc; ++i, ++k) call.SetInputCtrlParamTuple(k, parseArgument(argv[i]));
   call.Execute();
   for (int k = 1; k <= procedure.GetOutputCtrlParamCount(); ++k)
-    std::printf("%s: %s\n", procedure.GetOutputCtrlParamName(k), call.GetOutputCtrlParamTuple(k).ToString().Text());
+    std::printf("%s: %s\n", procedure.GetOutputCtrlParamName(k),
+                call.GetOutputCtrlParamTuple(k).ToString().Text());
   return 0;
 }
 
@@ -91,10 +96,11 @@ int main(int argc, char** argv) {
     return run(argc, argv);
   } catch (const HDevEngineException& e) {
     std::printf("engine error\ncode: %d\nprocedure: %s\noperator: %s\nline: %d\nmessage: %s\n",
-                e.HalconErrorCode(), e.ExecProcedureName(), e.ProgLineName(), e.ProgLineNum(), e.Message());
+                e.HalconErrorCode(), e.ExecProcedureName(), e.ProgLineName(), e.ProgLineNum(),
+                e.Message());
   } catch (const HalconCpp::HException& e) {
-    std::printf("library error\ncode: %d\noperator: %s\nmessage: %s\n", e.ErrorCode(), e.ProcName().Text(),
-                e.ErrorMessage().Text());
+    std::printf("library error\ncode: %d\noperator: %s\nmessage: %s\n", e.ErrorCode(),
+                e.ProcName().Text(), e.ErrorMessage().Text());
   }
   std::fflush(stdout);
   return 1;

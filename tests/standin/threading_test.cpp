@@ -46,7 +46,8 @@ TEST_F(Threading, ConcurrentRunsAreSerialized) {
   OverlapImpl impl;
   HDevEngine().SetHDevOperatorImpl(&impl, true);
   writeProcedure("thr_work", {{}, {}, {"N"}, {"Sum"}},
-                 {"Sum := 0", "for I := 1 to N by 1", "    dev_set_line_width (1)", "    Sum := Sum + I", "endfor"});
+                 {"Sum := 0", "for I := 1 to N by 1", "    dev_set_line_width (1)",
+                  "    Sum := Sum + I", "endfor"});
   std::atomic<int> failures{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
@@ -91,9 +92,9 @@ TEST_F(Threading, LowLevelErrorsComeFromTheExecutingThread) {
 
 TEST_F(Threading, ErrorsInNestedCallsCanBeCaughtByTheCaller) {
   writeProcedure("thr_fails", {{}, {}, {}, {}}, {"* line 1", "X := [1, 2]", "Y := X[5]"});
-  EngineError e = runProgramLines({"try", "    thr_fails ()", "catch (E)", "    Code := E[0]", "endtry",
-                                   "if (Code != 21010)", "    throw ('not caught')", "endif",
-                                   "thr_fails ()"});
+  EngineError e =
+      runProgramLines({"try", "    thr_fails ()", "catch (E)", "    Code := E[0]", "endtry",
+                       "if (Code != 21010)", "    throw ('not caught')", "endif", "thr_fails ()"});
   EXPECT_EQ(e.code, 21010);
   EXPECT_EQ(e.procedure, "thr_fails");
   EXPECT_EQ(e.line, 3);

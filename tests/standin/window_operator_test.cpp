@@ -22,8 +22,8 @@ class RecordingImpl : public HDevOperatorImplCpp {
     calls.push_back(s);
     threads.push_back(std::this_thread::get_id());
   }
-  int OnOpenWindow(const HTuple& r, const HTuple& c, const HTuple& w, const HTuple& h, const HTuple& bg,
-                   HTuple* handle) override {
+  int OnOpenWindow(const HTuple& r, const HTuple& c, const HTuple& w, const HTuple& h,
+                   const HTuple& bg, HTuple* handle) override {
     note("open " + text(r) + " " + text(c) + " " + text(w) + " " + text(h) + " " + text(bg));
     *handle = HTuple(100 + static_cast<int>(calls.size()));
     return 2;
@@ -40,13 +40,14 @@ class RecordingImpl : public HDevOperatorImplCpp {
     note("display " + std::to_string(o.CountObj()) + " " + text(o.GetObjClass()));
     return 2;
   }
-  int OnDisplayText(const HTuple& s, const HTuple& cs, const HTuple& r, const HTuple& c, const HTuple& color,
-                    const HTuple& names, const HTuple& values) override {
-    note("text " + text(s) + " " + text(cs) + " " + text(r) + " " + text(c) + " " + text(color) + " " +
-         text(names) + " " + text(values));
+  int OnDisplayText(const HTuple& s, const HTuple& cs, const HTuple& r, const HTuple& c,
+                    const HTuple& color, const HTuple& names, const HTuple& values) override {
+    note("text " + text(s) + " " + text(cs) + " " + text(r) + " " + text(c) + " " + text(color) +
+         " " + text(names) + " " + text(values));
     return 2;
   }
-  int OnSetWindowExtents(const HTuple& r, const HTuple& c, const HTuple& w, const HTuple& h) override {
+  int OnSetWindowExtents(const HTuple& r, const HTuple& c, const HTuple& w,
+                         const HTuple& h) override {
     return note("extents " + text(r) + " " + text(c) + " " + text(w) + " " + text(h)), 2;
   }
   int OnSetDraw(const HTuple& v) override { return note("draw " + text(v)), 2; }
@@ -74,20 +75,43 @@ class WindowOperators : public ScriptTest {
 
 TEST_F(WindowOperators, EveryOperatorReachesTheImplementationInOrder) {
   HDevEngine().SetHDevOperatorImpl(&impl, true);
-  EngineError e = runProgramLines({
-      "dev_open_window (0, 10, 320, 240, 'black', W)", "dev_set_window (W)", "dev_get_window (Active)",
-      "gen_image_const (Img, 'byte', 32, 16)", "dev_display (Img)",
-      "dev_disp_text ('hi', 'window', 1, 2, 'red', [], [])", "dev_set_window_extents (-1, -1, 800, -1)",
-      "dev_set_draw ('margin')", "dev_set_shape ('original')", "dev_set_colored (6)", "dev_set_color ('red')",
-      "dev_set_lut ('default')", "dev_set_paint ('default')", "dev_set_part (0, 0, 15, 31)",
-      "dev_set_line_width (3)", "dev_clear_window ()", "dev_close_window ()",
-      "if (Active != 77)", "    throw ('active window not passed back')", "endif"});
+  EngineError e = runProgramLines({"dev_open_window (0, 10, 320, 240, 'black', W)",
+                                   "dev_set_window (W)",
+                                   "dev_get_window (Active)",
+                                   "gen_image_const (Img, 'byte', 32, 16)",
+                                   "dev_display (Img)",
+                                   "dev_disp_text ('hi', 'window', 1, 2, 'red', [], [])",
+                                   "dev_set_window_extents (-1, -1, 800, -1)",
+                                   "dev_set_draw ('margin')",
+                                   "dev_set_shape ('original')",
+                                   "dev_set_colored (6)",
+                                   "dev_set_color ('red')",
+                                   "dev_set_lut ('default')",
+                                   "dev_set_paint ('default')",
+                                   "dev_set_part (0, 0, 15, 31)",
+                                   "dev_set_line_width (3)",
+                                   "dev_clear_window ()",
+                                   "dev_close_window ()",
+                                   "if (Active != 77)",
+                                   "    throw ('active window not passed back')",
+                                   "endif"});
   EXPECT_EQ(e.code, 0);
-  std::vector<std::string> expected = {
-      "open 0 10 320 240 'black'", "activate 101", "get", "display 1 'image'",
-      "text 'hi' 'window' 1 2 'red' [] []", "extents -1 -1 800 -1", "draw 'margin'", "shape 'original'",
-      "colored 6", "color 'red'", "lut 'default'", "paint 'default'", "part 0 0 15 31", "width 3",
-      "clear", "close"};
+  std::vector<std::string> expected = {"open 0 10 320 240 'black'",
+                                       "activate 101",
+                                       "get",
+                                       "display 1 'image'",
+                                       "text 'hi' 'window' 1 2 'red' [] []",
+                                       "extents -1 -1 800 -1",
+                                       "draw 'margin'",
+                                       "shape 'original'",
+                                       "colored 6",
+                                       "color 'red'",
+                                       "lut 'default'",
+                                       "paint 'default'",
+                                       "part 0 0 15 31",
+                                       "width 3",
+                                       "clear",
+                                       "close"};
   EXPECT_EQ(impl.calls, expected);
   for (auto id : impl.threads) EXPECT_TRUE(id == std::this_thread::get_id());
 }
@@ -95,7 +119,8 @@ TEST_F(WindowOperators, EveryOperatorReachesTheImplementationInOrder) {
 TEST_F(WindowOperators, FailingStatusBecomesErrorOfTheLine) {
   impl.failStatus = 1302;
   HDevEngine().SetHDevOperatorImpl(&impl, true);
-  EngineError e = runProgramLines({"dev_set_draw ('fill')", "* then", "dev_set_color ('purple')"}, "win.hdev");
+  EngineError e =
+      runProgramLines({"dev_set_draw ('fill')", "* then", "dev_set_color ('purple')"}, "win.hdev");
   EXPECT_EQ(e.code, 1302);
   EXPECT_EQ(e.line, 3);
   EXPECT_EQ(e.op, "dev_set_color");
@@ -105,7 +130,8 @@ TEST_F(WindowOperators, FailingStatusBecomesErrorOfTheLine) {
 
 TEST_F(WindowOperators, ScriptsRunOnTheCallingThread) {
   HDevEngine().SetHDevOperatorImpl(&impl, true);
-  std::string path = write("thread.hdev", fileXml({procedureXml("main", {}, {"dev_clear_window ()"})}));
+  std::string path =
+      write("thread.hdev", fileXml({procedureXml("main", {}, {"dev_clear_window ()"})}));
   std::thread::id worker;
   std::thread t([&] {
     worker = std::this_thread::get_id();
@@ -117,15 +143,17 @@ TEST_F(WindowOperators, ScriptsRunOnTheCallingThread) {
 }
 
 TEST_F(WindowOperators, WithoutImplementationTheyDoNothing) {
-  EngineError e = runProgramLines({"dev_open_window (0, 0, 10, 10, 'black', W)", "dev_set_color ('red')",
-                                   "if (W != -1)", "    throw ('unexpected handle')", "endif"});
+  EngineError e =
+      runProgramLines({"dev_open_window (0, 0, 10, 10, 'black', W)", "dev_set_color ('red')",
+                       "if (W != -1)", "    throw ('unexpected handle')", "endif"});
   EXPECT_EQ(e.code, 0);
 }
 
 TEST(LibraryWindows, InMemoryWindowsKeepTheirState) {
   using namespace HalconCpp;
   HTuple w, r1, c1, r2, c2, row, col, width, height, os, disp;
-  OpenWindow(HTuple(0), HTuple(0), HTuple(640), HTuple(480), HTuple(0), HTuple("visible"), HTuple(""), &w);
+  OpenWindow(HTuple(0), HTuple(0), HTuple(640), HTuple(480), HTuple(0), HTuple("visible"),
+             HTuple(""), &w);
   GetPart(w, &r1, &c1, &r2, &c2);
   EXPECT_EQ(r2[0].L(), 479);
   EXPECT_EQ(c2[0].L(), 639);
@@ -138,7 +166,8 @@ TEST(LibraryWindows, InMemoryWindowsKeepTheirState) {
   GetOsWindowHandle(w, &os, &disp);
   EXPECT_EQ(os[0].L(), 0);
   try {
-    DispText(w, HTuple("x"), HTuple("nowhere"), HTuple(0), HTuple(0), HTuple("red"), HTuple(), HTuple());
+    DispText(w, HTuple("x"), HTuple("nowhere"), HTuple(0), HTuple(0), HTuple("red"), HTuple(),
+             HTuple());
     ADD_FAILURE();
   } catch (const HException& e) {
     EXPECT_EQ(e.ErrorCode(), 1303);

@@ -166,11 +166,11 @@ TEST(Modes, HelpWinsOverVersionAndBothFinish) {
 
 TEST(Usage, StartsWithTheSyntaxLineAndListsOnlyVisibleOptions) {
   const std::string usage = usageText();
-  EXPECT_EQ(usage.rfind(
-                "usage: velotrax  [options] <[path_to]procedure|[path_to]library:procedure> "
-                "[(input control params, ...)]\n\nOptions:\n  -h [ --help ]",
-                0),
-            0u);
+  EXPECT_EQ(
+      usage.rfind("usage: velotrax  [options] <[path_to]procedure|[path_to]library:procedure> "
+                  "[(input control params, ...)]\n\nOptions:\n  -h [ --help ]",
+                  0),
+      0u);
   EXPECT_EQ(usage.find("pargs"), std::string::npos);
   EXPECT_NE(usage.find("  --debug-port arg (=HDevEngine Debugging port (default is 57786))\n"),
             std::string::npos);

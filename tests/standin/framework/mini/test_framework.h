@@ -59,48 +59,49 @@ class Test {
 }  // namespace testing
 
 #define MINITEST_CLASS(suite, name) suite##_##name##_Test
-#define MINITEST_DEFINE(suite, name, base)                                                  \
-  class MINITEST_CLASS(suite, name) : public base {                                       \
-   public:                                                                                 \
-    void TestBody();                                                                       \
-    void Run() {                                                                           \
-      SetUp();                                                                             \
-      try {                                                                                \
-        TestBody();                                                                        \
-      } catch (const minitest::AssertionAbort&) {                                          \
-      } catch (...) {                                                                      \
-        TearDown();                                                                        \
-        throw;                                                                             \
-      }                                                                                    \
-      TearDown();                                                                          \
-    }                                                                                      \
-  };                                                                                       \
-  static minitest::Registrar suite##_##name##_registrar(#suite, #name, [] {                \
-    MINITEST_CLASS(suite, name) t;                                                         \
-    t.Run();                                                                               \
-  });                                                                                      \
+#define MINITEST_DEFINE(suite, name, base)                                  \
+  class MINITEST_CLASS(suite, name) : public base {                         \
+   public:                                                                  \
+    void TestBody();                                                        \
+    void Run() {                                                            \
+      SetUp();                                                              \
+      try {                                                                 \
+        TestBody();                                                         \
+      } catch (const minitest::AssertionAbort&) {                           \
+      } catch (...) {                                                       \
+        TearDown();                                                         \
+        throw;                                                              \
+      }                                                                     \
+      TearDown();                                                           \
+    }                                                                       \
+  };                                                                        \
+  static minitest::Registrar suite##_##name##_registrar(#suite, #name, [] { \
+    MINITEST_CLASS(suite, name) t;                                          \
+    t.Run();                                                                \
+  });                                                                       \
   void MINITEST_CLASS(suite, name)::TestBody()
 
 #define TEST(suite, name) MINITEST_DEFINE(suite, name, testing::Test)
 #define TEST_F(fixture, name) MINITEST_DEFINE(fixture, name, fixture)
 
-#define MINITEST_CHECK(cond, text, fatal)                      \
-  do {                                                         \
-    if (!(cond)) {                                             \
-      minitest::fail(__FILE__, __LINE__, text);                \
-      if (fatal) throw minitest::AssertionAbort();             \
-    }                                                          \
+#define MINITEST_CHECK(cond, text, fatal)          \
+  do {                                             \
+    if (!(cond)) {                                 \
+      minitest::fail(__FILE__, __LINE__, text);    \
+      if (fatal) throw minitest::AssertionAbort(); \
+    }                                              \
   } while (0)
 
-#define MINITEST_CMP(a, op, b, fatal)                                                          \
-  do {                                                                                         \
-    const auto& minitest_a = (a);                                                              \
-    const auto& minitest_b = (b);                                                              \
-    if (!(minitest_a op minitest_b)) {                                                         \
-      minitest::fail(__FILE__, __LINE__,                                                       \
-                     std::string(#a " " #op " " #b "\n") + minitest::describe(minitest_a, minitest_b)); \
-      if (fatal) throw minitest::AssertionAbort();                                             \
-    }                                                                                          \
+#define MINITEST_CMP(a, op, b, fatal)                                                        \
+  do {                                                                                       \
+    const auto& minitest_a = (a);                                                            \
+    const auto& minitest_b = (b);                                                            \
+    if (!(minitest_a op minitest_b)) {                                                       \
+      minitest::fail(                                                                        \
+          __FILE__, __LINE__,                                                                \
+          std::string(#a " " #op " " #b "\n") + minitest::describe(minitest_a, minitest_b)); \
+      if (fatal) throw minitest::AssertionAbort();                                           \
+    }                                                                                        \
   } while (0)
 
 #define EXPECT_TRUE(c) MINITEST_CHECK((c), #c, false)
@@ -120,26 +121,26 @@ class Test {
 #define ASSERT_STREQ(a, b) MINITEST_CMP(std::string(a), ==, std::string(b), true)
 #define EXPECT_DOUBLE_EQ(a, b) MINITEST_CHECK(std::fabs((a) - (b)) < 1e-12, #a " == " #b, false)
 #define EXPECT_NEAR(a, b, eps) MINITEST_CHECK(std::fabs((a) - (b)) <= (eps), #a " ~ " #b, false)
-#define EXPECT_THROW(stmt, type)                                       \
-  do {                                                                 \
-    bool minitest_thrown = false;                                      \
-    try {                                                              \
-      stmt;                                                            \
-    } catch (const type&) {                                            \
-      minitest_thrown = true;                                          \
-    } catch (...) {                                                    \
-    }                                                                  \
-    MINITEST_CHECK(minitest_thrown, #stmt " throws " #type, false);    \
+#define EXPECT_THROW(stmt, type)                                    \
+  do {                                                              \
+    bool minitest_thrown = false;                                   \
+    try {                                                           \
+      stmt;                                                         \
+    } catch (const type&) {                                         \
+      minitest_thrown = true;                                       \
+    } catch (...) {                                                 \
+    }                                                               \
+    MINITEST_CHECK(minitest_thrown, #stmt " throws " #type, false); \
   } while (0)
-#define EXPECT_NO_THROW(stmt)                                          \
-  do {                                                                 \
-    bool minitest_ok = true;                                           \
-    try {                                                              \
-      stmt;                                                            \
-    } catch (...) {                                                    \
-      minitest_ok = false;                                             \
-    }                                                                  \
-    MINITEST_CHECK(minitest_ok, #stmt " does not throw", false);       \
+#define EXPECT_NO_THROW(stmt)                                    \
+  do {                                                           \
+    bool minitest_ok = true;                                     \
+    try {                                                        \
+      stmt;                                                      \
+    } catch (...) {                                              \
+      minitest_ok = false;                                       \
+    }                                                            \
+    MINITEST_CHECK(minitest_ok, #stmt " does not throw", false); \
   } while (0)
 #define ADD_FAILURE() minitest::fail(__FILE__, __LINE__, "failure")
 #define FAIL() MINITEST_CHECK(false, "failure", true)
