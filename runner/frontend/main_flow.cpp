@@ -1,24 +1,86 @@
 #include "main_flow.h"
 
-#include <stdexcept>
+#include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "console.h"
+#include "execution/engine_configuration.h"
+#include "execution/tuple_parser.h"
+#include "halcon/engine_client.h"
+#include "halcon/halcon_environment.h"
+#include "halcon/hde_exception.h"
 #include "options.h"
 #include "os/environment.h"
 #include "os/process.h"
 #include "run_settings.h"
+#include "script_location.h"
+#include "watch/run_driver.h"
 
 namespace Velotrax {
 
 namespace {
 
-// The stages after the banner: HALCON environment, engine bridge, engine, script and run.
-// They join as they are built; until the bridge exists no run can succeed.
-int runStages(const RunSettings&) {
-  throw std::runtime_error(
-      "error: the HALCON engine is not available yet: this build of Velotrax has no engine "
-      "bridge, so it cannot run or query scripts");
+// Bridge, engine, script, working directory and engine configuration. The separate-mode parent
+// leaves the engine to its children; a query needs no script.
+void runSetUp(const RunSettings& settings) {
+  engineClient();
+  if (!settings.separate) startEngine();
+  if (settings.queryMode) return;
+  const std::string procedurePath = locateScript();
+  enterScriptDirectory();
+  buildWatchList();
+  if (!settings.separate) {
+    setProcedurePath(procedurePath);
+    applyEngineAttributes();
+  }
+}
+
+std::string argumentText(const std::vector<std::string>& tokens) {
+  std::string text;
+  for (size_t i = 0; i < tokens.size(); ++i) text += (i ? " " : "") + tokens[i];
+  return text;
+}
+
+// The parser's message, its column counted from 1, the text and a caret under the position.
+std::string caretMessage(const ParseException& e, const std::string& text) {
+  std::ostringstream message;
+  message << e.what() << " column:" << e.position() + 1 << "\n"
+          << text << "\n"
+          << std::string(static_cast<size_t>(e.position() > 0 ? e.position() : 0), ' ') << "^\n";
+  return message.str();
+}
+
+// Answers --get-version on standard output; false when the answer is empty.
+bool runQuery(const RunSettings& settings) {
+  bool answered = true;
+  if (settings.getVersion) {
+    const std::string version = engineVersion();
+    std::fputs(("halconversion:" + version + "\n").c_str(), stdout);
+    std::fflush(stdout);
+    answered = !version.empty();
+  }
+  return answered;
+}
+
+int runStages(const RunSettings& settings) {
+  if (!prepareHalconEnvironment()) return 1;
+  runSetUp(settings);
+
+  const std::string text = argumentText(settings.scriptArguments);
+  std::vector<ProcedureArgument> arguments;
+  try {
+    parseArgumentList(text, PassMode::check);
+    arguments = parseArgumentList(text, PassMode::build);
+  } catch (const ParseException& e) {
+    printError(caretMessage(e, text));
+    return 1;
+  }
+
+  const bool answered = runQuery(settings);
+  if (settings.queryMode) return answered ? 0 : 1;
+  return runDriver(arguments) ? 0 : 1;
 }
 
 }  // namespace
@@ -39,6 +101,8 @@ int mainBody(int argc, const char* const argv[]) {
 
   try {
     return runStages(settings);
+  } catch (const HDEException& e) {
+    printError(e.what());
   } catch (const std::exception& e) {
     printError(e.what());
   } catch (...) {

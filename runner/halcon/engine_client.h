@@ -1,0 +1,59 @@
+// The runner's one holder of the loaded engine bridge and its 50 bound entries, the holders
+// that release bridge handles, and the engine version query.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "brimlet_exports.h"
+
+namespace Velotrax {
+
+namespace os {
+class Module;
+}
+
+// Bound bridge entries. Field order: the core entries, then the configuration entries, then the
+// tuple entries; the module last. Created on first use and never destroyed.
+struct EngineClient {
+#define VELOTRAX_CLIENT_FIELD(name, result, parameters) brimlet_##name##_fn name = nullptr;
+  BRIMLET_CORE_EXPORTS(VELOTRAX_CLIENT_FIELD)
+  BRIMLET_CONFIG_EXPORTS(VELOTRAX_CLIENT_FIELD)
+  BRIMLET_TUPLE_EXPORTS(VELOTRAX_CLIENT_FIELD)
+#undef VELOTRAX_CLIENT_FIELD
+  std::shared_ptr<os::Module> module;  // the loaded bridge, kept until the process ends
+};
+
+// The process's client; the first call loads the bridge and binds its entries (safe against
+// concurrent first calls, retried after a failure). Loading failures are std::runtime_error.
+const EngineClient& engineClient();
+
+// Makes `client` the process's client without loading anything: for tests that drive the
+// runner against fake entries. Must be called before the first engineClient().
+void installEngineClient(const EngineClient& client);
+
+// Throws a non-null record as HDEException, which takes ownership of it.
+void throwIfFailed(EngineErrorRecord* record);
+
+// Shared holders whose last release calls the matching free entry.
+using TupleHolder = std::shared_ptr<std::remove_pointer_t<TupleHandle>>;
+using ProcedureHolder = std::shared_ptr<std::remove_pointer_t<ProcedureHandle>>;
+using ProcedureCallHolder = std::shared_ptr<std::remove_pointer_t<ProcedureCallHandle>>;
+using ProgramHolder = std::shared_ptr<std::remove_pointer_t<ProgramHandle>>;
+using ProgramCallHolder = std::shared_ptr<std::remove_pointer_t<ProgramCallHandle>>;
+TupleHolder holdTuple(TupleHandle tuple);
+ProcedureHolder holdProcedure(ProcedureHandle procedure);
+ProcedureCallHolder holdProcedureCall(ProcedureCallHandle call);
+ProgramHolder holdProgram(ProgramHandle program);
+ProgramCallHolder holdProgramCall(ProgramCallHandle call);
+
+// Element `index` of a tuple as text: integers in decimal, reals like "%g", strings unquoted,
+// other types empty.
+std::string tupleElementText(TupleHandle tuple, int64_t index);
+
+// The engine's "version" system value; empty unless it has exactly one element.
+std::string engineVersion();
+
+}  // namespace Velotrax
