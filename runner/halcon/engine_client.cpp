@@ -1,48 +1,91 @@
-// Placeholder until the bridge binding is built: every entry point reports that there is no
-// engine bridge yet.
 #include "engine_client.h"
 
-#include <stdexcept>
+#include <atomic>
+#include <mutex>
+#include <sstream>
+
+#include "bridge_loader.h"
+#include "hde_exception.h"
 
 namespace Velotrax {
 
 namespace {
-[[noreturn]] void unavailable() {
-  throw std::runtime_error(
-      "error: the HALCON engine is not available yet: this build of Velotrax has no engine "
-      "bridge, so it cannot run or query scripts");
+
+// The client once created; never destroyed (the process ends through _exit).
+std::mutex clientLock;
+std::atomic<const EngineClient*> client{nullptr};
+
+template <class Handle>
+std::shared_ptr<std::remove_pointer_t<Handle>> hold(Handle handle, void (*release)(Handle)) {
+  return std::shared_ptr<std::remove_pointer_t<Handle>>(handle, [release](Handle h) {
+    if (h) release(h);
+  });
 }
+
 }  // namespace
 
 const EngineClient& engineClient() {
-  unavailable();
+  if (const EngineClient* created = client.load(std::memory_order_acquire)) return *created;
+  // Concurrent first callers wait; a failed attempt leaves the client uncreated for the next.
+  std::lock_guard<std::mutex> hold(clientLock);
+  if (!client.load()) client.store(new EngineClient(loadEngineClient()), std::memory_order_release);
+  return *client.load();
 }
-void installEngineClient(const EngineClient&) {
-  unavailable();
+
+void installEngineClient(const EngineClient& fake) {
+  std::lock_guard<std::mutex> hold(clientLock);
+  client.store(new EngineClient(fake), std::memory_order_release);
 }
+
 void throwIfFailed(EngineErrorRecord* record) {
-  if (record) unavailable();
+  if (record) throw HDEException(record);
 }
-TupleHolder holdTuple(TupleHandle) {
-  unavailable();
+
+TupleHolder holdTuple(TupleHandle tuple) {
+  return hold(tuple, engineClient().hfreeTuple);
 }
-ProcedureHolder holdProcedure(ProcedureHandle) {
-  unavailable();
+ProcedureHolder holdProcedure(ProcedureHandle procedure) {
+  return hold(procedure, engineClient().hfreeProcedure);
 }
-ProcedureCallHolder holdProcedureCall(ProcedureCallHandle) {
-  unavailable();
+ProcedureCallHolder holdProcedureCall(ProcedureCallHandle call) {
+  return hold(call, engineClient().hfreeProcedureCall);
 }
-ProgramHolder holdProgram(ProgramHandle) {
-  unavailable();
+ProgramHolder holdProgram(ProgramHandle program) {
+  return hold(program, engineClient().hfreeProgram);
 }
-ProgramCallHolder holdProgramCall(ProgramCallHandle) {
-  unavailable();
+ProgramCallHolder holdProgramCall(ProgramCallHandle call) {
+  return hold(call, engineClient().hfreeProgramCall);
 }
-std::string tupleElementText(TupleHandle, int64_t) {
-  unavailable();
+
+std::string tupleElementText(TupleHandle tuple, int64_t index) {
+  const EngineClient& engine = engineClient();
+  std::ostringstream text;
+  switch (engine.hgetTupleElemType(tuple, index)) {
+    case kTupleElemLong:
+      text << engine.hgetTupleElemLong(tuple, index);
+      break;
+    case kTupleElemDouble:
+      text << engine.hgetTupleElemDouble(tuple, index);
+      break;
+    case kTupleElemString: {
+      // Copied, then handed back at once.
+      std::unique_ptr<char, brimlet_hfreeTupleElemString_fn> copy(
+          engine.hgetTupleElemString_TO_BE_FREED(tuple, index), engine.hfreeTupleElemString);
+      if (copy) text << copy.get();
+      break;
+    }
+    default:
+      break;
+  }
+  return text.str();
 }
+
 std::string engineVersion() {
-  unavailable();
+  const EngineClient& engine = engineClient();
+  TupleHandle version = nullptr;
+  throwIfFailed(engine.hgetsystem("version", &version));
+  const TupleHolder held = holdTuple(version);
+  return engine.hgetTupleLength(version) == 1 ? tupleElementText(version, 0) : std::string();
 }
 
 }  // namespace Velotrax

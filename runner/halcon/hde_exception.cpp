@@ -1,12 +1,43 @@
-// Placeholder until the bridge binding is built.
 #include "hde_exception.h"
+
+#include <sstream>
+
+#include "engine_client.h"
 
 namespace Velotrax {
 
-std::string engineErrorReport(const EngineErrorRecord&) {
-  return {};
+namespace {
+
+const char* typeName(int32_t type) {
+  switch (type) {
+    case 0:
+      return "user";
+    case 1:
+      return "HException";
+    case 2:
+      return "HDevEngineException";
+    default:
+      return "unknown";
+  }
 }
 
-HDEException::HDEException(EngineErrorRecord*) : std::runtime_error("engine error") {}
+}  // namespace
+
+std::string engineErrorReport(const EngineErrorRecord& record) {
+  std::ostringstream report;
+  if (record.procName) report << "proc name: \"" << record.procName << "\" ";
+  if (record.progLineName) report << "progLineName: \"" << record.progLineName << "\" ";
+  report << "error code: " << record.errorCode << " ";
+  if (record.message) report << "message: \"" << record.message << "\" ";
+  if (record.extendedErrorInfo)
+    report << "extended error info: \"" << record.extendedErrorInfo << "\" ";
+  report << "prog line: " << record.progLine << " ";
+  report << "type: \"" << typeName(record.type) << "\" ";
+  return report.str();
+}
+
+HDEException::HDEException(EngineErrorRecord* record)
+    : std::runtime_error(engineErrorReport(*record)),
+      record_(record, [](EngineErrorRecord* r) { engineClient().hclearErrorMsg(r); }) {}
 
 }  // namespace Velotrax

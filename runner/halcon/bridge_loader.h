@@ -1,0 +1,12 @@
+// Loading the bridge that matches the active HALCON version and binding its entries.
+#pragma once
+
+#include "engine_client.h"
+
+namespace Velotrax {
+
+// Reads the active version, finds and loads the bridge, resolves all 50 entries in resolution
+// order. Every failure is a std::runtime_error with the user-facing text.
+EngineClient loadEngineClient();
+
+}  // namespace Velotrax
