@@ -67,50 +67,52 @@ void drawImage(Framebuffer& fb, const View& view, const IconicItem& image, bool 
   fb.touch({0, 0, fb.width(), fb.height()});
 }
 
-void drawRegion(Framebuffer& fb, const View& view, std::span<const RegionRun> runs, Rgba color,
-                bool margin, int lineWidth) {
-  if (!margin) {
-    for (const auto& run : runs) {
-      auto [y0, y1] = windowSpan(view, run.row, run.row, false);
-      auto [x0, x1] = windowSpan(view, run.colBegin, run.colEnd, true);
-      fb.fillRect(x0, y0, x1, y1, color);
-    }
-    return;
-  }
-  // The margin: pixels of the region as shown whose 4-neighbours are not all in it, grown to
-  // the line width. The work area reaches one pixel past the window, so that a region running
-  // out of the window shows no margin along the window's edge.
-  const int before = (lineWidth - 1) / 2, after = lineWidth - 1 - before;
-  int64_t left = fb.width() + 1, top = fb.height() + 1, right = -1, bottom = -1;
+namespace {
+
+// The window pixels [x0, x1) x [y0, y1) showing a run.
+struct Span {
+  int64_t x0, y0, x1, y1;
+};
+
+Span spanOf(const View& view, const RegionRun& run) {
+  auto [y0, y1] = windowSpan(view, run.row, run.row, false);
+  auto [x0, x1] = windowSpan(view, run.colBegin, run.colEnd, true);
+  return {x0, y0, x1, y1};
+}
+
+// The region's margin: the pixels of the region as shown whose 4-neighbours are not all in
+// it, grown to a square of lineWidth. The work area reaches one pixel past the window, so a
+// region running out of the window shows no margin along the window's edge.
+void drawMargin(Framebuffer& fb, const View& view, std::span<const RegionRun> runs, Rgba color,
+                int lineWidth) {
+  std::vector<Span> spans;
+  Span area{fb.width() + 1, fb.height() + 1, -1, -1};
   for (const auto& run : runs) {
-    auto [y0, y1] = windowSpan(view, run.row, run.row, false);
-    auto [x0, x1] = windowSpan(view, run.colBegin, run.colEnd, true);
-    if (y0 >= y1 || x0 >= x1) continue;
-    left = std::min(left, x0), right = std::max(right, x1);
-    top = std::min(top, y0), bottom = std::max(bottom, y1);
+    const Span s = spanOf(view, run);
+    if (s.x0 >= s.x1 || s.y0 >= s.y1) continue;
+    spans.push_back(s);
+    area = {std::min(area.x0, s.x0), std::min(area.y0, s.y0), std::max(area.x1, s.x1),
+            std::max(area.y1, s.y1)};
   }
-  left = std::max<int64_t>(left - lineWidth, -1),
-  right = std::min<int64_t>(right + lineWidth, fb.width() + 1);
-  top = std::max<int64_t>(top - lineWidth, -1),
-  bottom = std::min<int64_t>(bottom + lineWidth, fb.height() + 1);
-  if (left >= right || top >= bottom) return;
-  const int64_t w = right - left, h = bottom - top;
+  area = {std::max<int64_t>(area.x0 - lineWidth, -1), std::max<int64_t>(area.y0 - lineWidth, -1),
+          std::min<int64_t>(area.x1 + lineWidth, fb.width() + 1),
+          std::min<int64_t>(area.y1 + lineWidth, fb.height() + 1)};
+  if (area.x0 >= area.x1 || area.y0 >= area.y1) return;
+  const int64_t w = area.x1 - area.x0, h = area.y1 - area.y0;
   std::vector<uint8_t> inside(static_cast<size_t>(w * h), 0);
-  for (const auto& run : runs) {
-    auto [y0, y1] = windowSpan(view, run.row, run.row, false);
-    auto [x0, x1] = windowSpan(view, run.colBegin, run.colEnd, true);
-    for (int64_t y = std::max(y0, top); y < std::min(y1, bottom); ++y)
-      for (int64_t x = std::max(x0, left); x < std::min(x1, right); ++x)
-        inside[(y - top) * w + (x - left)] = 1;
-  }
+  for (const auto& s : spans)
+    for (int64_t y = std::max(s.y0, area.y0); y < std::min(s.y1, area.y1); ++y)
+      for (int64_t x = std::max(s.x0, area.x0); x < std::min(s.x1, area.x1); ++x)
+        inside[(y - area.y0) * w + (x - area.x0)] = 1;
   auto in = [&](int64_t x, int64_t y) {
     return x >= 0 && y >= 0 && x < w && y < h && inside[y * w + x];
   };
   std::vector<uint8_t> edge(inside.size(), 0), grown(inside.size(), 0);
-  // inside is read to find the edge, then reused for the grown edge.
   for (int64_t y = 0; y < h; ++y)
     for (int64_t x = 0; x < w; ++x)
       edge[y * w + x] = in(x, y) && !(in(x - 1, y) && in(x + 1, y) && in(x, y - 1) && in(x, y + 1));
+  // Rows, then columns; the second pass writes into inside, which is no longer needed.
+  const int before = (lineWidth - 1) / 2, after = lineWidth - 1 - before;
   std::vector<int64_t> prefix;
   for (int64_t y = 0; y < h; ++y)
     dilateLine(&edge[y * w], &grown[y * w], w, 1, before, after, prefix);
@@ -120,8 +122,22 @@ void drawRegion(Framebuffer& fb, const View& view, std::span<const RegionRun> ru
       while (x < w && !inside[y * w + x]) ++x;
       const int64_t start = x;
       while (x < w && inside[y * w + x]) ++x;
-      if (start < x) fb.fillRect(left + start, top + y, left + x, top + y + 1, color);
+      if (start < x) fb.fillRect(area.x0 + start, area.y0 + y, area.x0 + x, area.y0 + y + 1, color);
     }
+  }
+}
+
+}  // namespace
+
+void drawRegion(Framebuffer& fb, const View& view, std::span<const RegionRun> runs, Rgba color,
+                bool margin, int lineWidth) {
+  if (margin) {
+    drawMargin(fb, view, runs, color, lineWidth);
+    return;
+  }
+  for (const auto& run : runs) {
+    const Span s = spanOf(view, run);
+    fb.fillRect(s.x0, s.y0, s.x1, s.y1, color);
   }
 }
 
