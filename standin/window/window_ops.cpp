@@ -1,6 +1,7 @@
 // Opening, closing, placing and drawing into windows, and dumping their pictures.
 #include "window_ops.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "errors.h"
@@ -21,10 +22,6 @@ int sideParam(const Value& v, int param, const char* op) {
   return static_cast<int>(side);
 }
 
-View viewOf(const WindowState& win) {
-  return View{win.fb.width(), win.fb.height(), win.part[0], win.part[1], win.part[2], win.part[3]};
-}
-
 // A part coordinate as the library hands it out: an integer when it is one.
 Value coordinateValue(double v) {
   if (v == std::floor(v) && std::fabs(v) < 9.0e15) return Value::ofInt(static_cast<int64_t>(v));
@@ -35,8 +32,10 @@ Value coordinateValue(double v) {
 std::vector<RegionRun> boundingBox(const std::vector<RegionRun>& runs) {
   if (runs.empty()) return {};
   int32_t left = runs[0].colBegin, right = runs[0].colEnd;
-  for (const auto& run : runs)
-    left = std::min(left, run.colBegin), right = std::max(right, run.colEnd);
+  for (const auto& run : runs) {
+    left = std::min(left, run.colBegin);
+    right = std::max(right, run.colEnd);
+  }
   std::vector<RegionRun> box;
   for (int32_t r = runs.front().row; r <= runs.back().row; ++r) box.push_back({r, left, right});
   return box;
@@ -144,7 +143,7 @@ void dispObj(const Object& object, const Value& window) {
   const char* op = "disp_obj";
   if (!object.defined) raise(op, kWrongValue + 1);
   withWindow(window, 1, op, [&](WindowState& win) {
-    const View view = viewOf(win);
+    const View view = win.view();
     for (const auto& item : object.items) {
       if (item.objClass == "image") {
         drawImage(win.fb, view, item, win.inverse, win.background);

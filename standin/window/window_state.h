@@ -9,6 +9,7 @@
 
 #include "framebuffer.h"
 #include "native_window.h"
+#include "render.h"
 #include "value.h"
 
 namespace standin::window {
@@ -31,6 +32,8 @@ struct WindowState {
   Framebuffer fb;
   std::unique_ptr<NativeWindow> native;  // null: headless
 
+  // How the window shows image coordinates.
+  View view() const { return View{fb.width(), fb.height(), part[0], part[1], part[2], part[3]}; }
   // Sends what changed in fb to the screen window.
   void refresh();
   // The colour the next region is shown in.

@@ -90,8 +90,7 @@ void dispText(const Value& window, const Value& string, const Value& coordSystem
   withWindow(window, 1, op, [&](WindowState& win) {
     // Without a colour the text takes the window's current one.
     if (style.colors.empty()) style.colors.push_back(win.colors[win.nextColor % win.colors.size()]);
-    const View view{win.fb.width(), win.fb.height(), win.part[0],
-                    win.part[1],    win.part[2],     win.part[3]};
+    const View view = win.view();
     const double y = system == "image" ? view.windowY(r) : r;
     const double x = system == "image" ? view.windowX(c) : c;
     drawText(win.fb, pixelOf(x), pixelOf(y), lines, style);
