@@ -1,0 +1,24 @@
+// Test hook: set_system('inject_fault', Kind) makes the next call of a library or engine entry
+// point fail with an exception other than HException, so that hosts can test what they do with
+// failures the library never raises on its own.
+#pragma once
+
+#include <string>
+
+namespace standin {
+
+enum class Fault { None, BadAlloc, StdException, Unknown, Engine };
+
+// Arms one fault: "bad_alloc", "exception", "unknown" or "engine"; "none" disarms.
+void armFault(const std::string& kind);
+// Takes the armed fault. Library entry points pass engine = false and leave an engine fault
+// armed for the next engine entry point.
+Fault takeArmedFault(bool engine);
+// Throws std::bad_alloc, a std::runtime_error or an int; does nothing for None and Engine.
+void throwFault(Fault fault);
+// Entry points of the library: throws the armed fault, if any.
+inline void throwArmedLibraryFault() {
+  throwFault(takeArmedFault(false));
+}
+
+}  // namespace standin
