@@ -21,6 +21,8 @@ void armFault(const std::string& kind) {
     fault = Fault::StdException;
   else if (kind == "unknown")
     fault = Fault::Unknown;
+  else if (kind == "vision")
+    fault = Fault::Vision;
   else if (kind == "engine")
     fault = Fault::Engine;
   else
@@ -35,7 +37,7 @@ Fault takeArmedFault(bool engine) {
   return Fault::None;
 }
 
-void throwFault(Fault fault) {
+void throwFault(Fault fault, const char* op) {
   switch (fault) {
     case Fault::BadAlloc:
       throw std::bad_alloc();
@@ -43,6 +45,8 @@ void throwFault(Fault fault) {
       throw std::runtime_error("injected failure");
     case Fault::Unknown:
       throw 42;
+    case Fault::Vision:
+      raise(op, err::kInjectedFault);
     case Fault::None:
     case Fault::Engine:
       return;

@@ -7,18 +7,19 @@
 
 namespace standin {
 
-enum class Fault { None, BadAlloc, StdException, Unknown, Engine };
+enum class Fault { None, BadAlloc, StdException, Unknown, Vision, Engine };
 
-// Arms one fault: "bad_alloc", "exception", "unknown" or "engine"; "none" disarms.
+// Arms one fault: "bad_alloc", "exception", "unknown", "vision" or "engine"; "none" disarms.
 void armFault(const std::string& kind);
 // Takes the armed fault. Library entry points pass engine = false and leave an engine fault
 // armed for the next engine entry point.
 Fault takeArmedFault(bool engine);
-// Throws std::bad_alloc, a std::runtime_error or an int; does nothing for None and Engine.
-void throwFault(Fault fault);
+// Throws std::bad_alloc, a std::runtime_error, an int or an HException of operator op (code
+// 21091); does nothing for None and Engine.
+void throwFault(Fault fault, const char* op);
 // Entry points of the library: throws the armed fault, if any.
-inline void throwArmedLibraryFault() {
-  throwFault(takeArmedFault(false));
+inline void throwArmedLibraryFault(const char* op) {
+  throwFault(takeArmedFault(false), op);
 }
 
 }  // namespace standin

@@ -3,6 +3,7 @@
 // them exactly as they would real windows.
 #include "access.h"
 #include "errors.h"
+#include "fault_injection.h"
 #include "handle_table.h"
 #include "tuple_ops.h"
 
@@ -46,6 +47,7 @@ void OpenWindow(const HTuple& row, const HTuple& column, const HTuple& width, co
                 const HTuple& fatherWindow, const HTuple& mode, const HTuple& machine,
                 HTuple* windowHandle) {
   const char* op = "open_window";
+  standin::throwArmedLibraryFault(op);
   (void)fatherWindow;
   (void)machine;
   Window win{};

@@ -111,7 +111,7 @@ void throwArmedFault() {
   const standin::Fault fault = standin::takeArmedFault(true);
   if (fault == standin::Fault::Engine)
     throw HDevEngineException("Injected engine failure", err::kInjectedFault, "", "", -1);
-  standin::throwFault(fault);
+  standin::throwFault(fault, "HDevEngine");
 }
 
 }  // namespace
