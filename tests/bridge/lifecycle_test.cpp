@@ -89,3 +89,10 @@ TEST_F(Lifecycle, FailingDefaultWindowReportsOnceAndSucceeds) {
   EXPECT_EQ(output.normal(), Lines{"Opened default window with ID " + emptyHandle});
   EXPECT_EQ(activeWindow(), -1);
 }
+
+TEST_F(Lifecycle, CallbackThatCannotBeRegisteredIsReported) {
+  const OutputCapture output;
+  injectFault("exception");  // SetSystem fails
+  EXPECT_TRUE(Record(bridge().hsetVerbosity(1)) == nullptr);
+  EXPECT_EQ(output.error(), Lines{"could not set \"do_low_error\" handler"});
+}
