@@ -1,10 +1,11 @@
-// A few image operators: gen_image_const, read_image (binary PGM), count_obj,
+// A few image operators: gen_image_const, read_image (binary PGM or PNG), count_obj,
 // get_image_size.
 #include <cstdlib>
 #include <fstream>
 
 #include "errors.h"
 #include "operators.h"
+#include "png_image_reader.h"
 #include "system_state.h"
 #include "tuple_ops.h"
 
@@ -46,7 +47,7 @@ bool pnmToken(std::istream& in, int64_t& value) {
   return static_cast<bool>(in >> value);
 }
 
-// Opens the image as named, with ".pgm" added, and then in each directory of
+// Opens the image as named, with ".pgm" or ".png" added, and then in each directory of
 // HALCONIMAGES (';'-separated), as the library's image search does.
 bool openImage(const std::string& name, std::ifstream& in) {
   std::vector<std::string> dirs = {""};
@@ -58,7 +59,7 @@ bool openImage(const std::string& name, std::ifstream& in) {
     rest = semi == std::string::npos ? "" : rest.substr(semi + 1);
   }
   for (const auto& dir : dirs) {
-    for (const char* ext : {"", ".pgm"}) {
+    for (const char* ext : {"", ".pgm", ".png"}) {
       in.open(dir + name + ext, std::ios::binary);
       if (in) return true;
       in.clear();
@@ -74,6 +75,10 @@ void readImage(OpCall& c) {
   if (!openImage(name, in)) {
     noteExtendedInfo(op, err::kFileNotFound, "'" + name + "' cannot be read");
     raise(op, err::kFileNotFound);
+  }
+  if (startsAsPng(in)) {
+    c.iconicOut[0] = readPngImage(in, op);
+    return;
   }
   std::string magic;
   in >> magic;
