@@ -17,5 +17,5 @@ bin=$root/bin/x64-linux
 export HALCONROOT=$root TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 env -u DISPLAY LD_LIBRARY_PATH="$root/lib/x64-linux" "$bin/bridge_tests" \
   --gtest_filter='Threads.*:Lifecycle.*:WindowScripts.*'
-"$source_dir/tests/bridge/with_xvfb.sh" "$bin/bridge_core_tests" \
+"$source_dir/scripts/with-xvfb.sh" "$bin/bridge_core_tests" \
   --gtest_filter='Concurrency.*:WindowOperators.*:Fullscreen.*:NativeWindow.*'

@@ -2,7 +2,6 @@
 // vision library in the middle of an operation, and the object's own lifetime.
 #include <memory>
 
-#include "bridge_state.h"
 #include "core_fixture.h"
 #include "fullscreen.h"
 #include "test_framework.h"
@@ -85,19 +84,6 @@ TEST(WindowOperators, OperationsWithoutAWindowDoNothing) {
   // A setting is checked before the window is looked at.
   EXPECT_EQ(impl.OnSetColor(HTuple(3)), 1201);
   EXPECT_EQ(activeWindow(impl)[0].L(), -1);
-}
-
-TEST(Fullscreen, WindowWithoutNativeHandleIsReported) {
-  const ErrorCapture errors;
-  HDevOperatorImplCppNative impl;
-  brimlet::bridgeState().fullscreen.store(true);
-  const HTuple window = openWindow(impl);
-  brimlet::bridgeState().fullscreen.store(false);
-  // The library's windows have no native window here.
-  EXPECT_EQ(errors.lines(), std::vector<std::string>{"fullscreen: got invalid window handle "
-                                                     "from GetOsWindowHandle"});
-  EXPECT_TRUE(activeWindow(impl) == window);
-  EXPECT_EQ(impl.OnCloseWindow(), 2);
 }
 
 TEST(Fullscreen, OtherFailuresAreUnknownErrors) {

@@ -19,10 +19,7 @@ class WindowScripts : public testing::Test {
     startEngine();
     closeAllWindows();
   }
-  void TearDown() override {
-    closeAllWindows();
-    bridge().hsetFullscreen(0);
-  }
+  void TearDown() override { closeAllWindows(); }
 
   static std::int64_t openWindow(std::int64_t width, std::int64_t height) {
     const Tuple w = tupleOf(width), h = tupleOf(height);
@@ -100,14 +97,9 @@ TEST_F(WindowScripts, PartSetByOtherMeansIsResetUnlessTheWholeImage) {
   EXPECT_EQ(part(window), (Longs{0, 0, 479, 639}));
 }
 
-TEST_F(WindowScripts, FullscreenWithoutANativeWindowIsReported) {
-  const OutputCapture output;
-  bridge().hsetFullscreen(1);
-  const std::int64_t window = openWindow(320, 240);
-  EXPECT_EQ(output.error(), std::vector<std::string>{
-                                "fullscreen: got invalid window handle from GetOsWindowHandle"});
-  // The window stays open and active.
-  const std::vector<Tuple> active = run("active_window");
-  ASSERT_EQ(active.size(), 1u);
-  EXPECT_EQ(longsOf(active[0]), Longs{window});
+TEST_F(WindowScripts, PartFollowsAnImageBehindARegion) {
+  const std::int64_t window = openWindow(640, 480);
+  const Tuple w = tupleOf(1024), h = tupleOf(768);
+  run("show_region_and_image", {&w, &h});
+  EXPECT_EQ(part(window), (Longs{0, 0, 767, 1023}));
 }
