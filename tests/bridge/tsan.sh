@@ -6,11 +6,15 @@ set -euo pipefail
 source_dir=$1
 build_dir=$2
 flags=-fsanitize=thread
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_FLAGS=$flags -DCMAKE_CXX_FLAGS=$flags \
-  -DCMAKE_EXE_LINKER_FLAGS=$flags -DCMAKE_SHARED_LINKER_FLAGS=$flags >/dev/null
-cmake --build "$build_dir" --target bridge_tests bridge_core_tests -j 2 | grep -v '^\[' || true
-test "${PIPESTATUS[0]}" -eq 0
+mkdir -p "$build_dir"
+log=$build_dir/tsan-build.log
+if ! { cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+         -DCMAKE_C_FLAGS=$flags -DCMAKE_CXX_FLAGS=$flags \
+         -DCMAKE_EXE_LINKER_FLAGS=$flags -DCMAKE_SHARED_LINKER_FLAGS=$flags &&
+       cmake --build "$build_dir" --target bridge_tests bridge_core_tests -j 2; } >"$log" 2>&1; then
+  cat "$log"
+  exit 1
+fi
 
 root=$build_dir/halconroot
 bin=$root/bin/x64-linux
