@@ -10,6 +10,7 @@ packages=(
   libboost-system1.81-dev libboost-thread1.81-dev
   libgtest-dev libgmock-dev libpugixml-dev libpng-dev libx11-dev python3 python3-pytest
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xdotool xauth strace
+  libxrandr-dev x11-utils
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -24,7 +24,8 @@ cleanup() {
 trap cleanup EXIT
 
 mkfifo "$dir/display"
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$dir/display" \
+# -noreset: a server resets whenever its last client leaves, refusing connections meanwhile.
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$dir/display" \
   </dev/null >"$dir/log" 2>&1 &
 server=$!
 # The number arrives once the server accepts connections; a server that dies closes the pipe.

@@ -60,6 +60,10 @@ std::string errorText(int code) {
       return "Window handle not valid";
     case err::kBadFormat:
       return "Invalid format string";
+    case err::kUnexpectedFailure:
+      return "Unexpected failure outside the library's error handling";
+    case err::kInjectedFault:
+      return "Failure injected for a test";
     default:
       return "Unknown error code " + std::to_string(code);
   }

@@ -36,6 +36,10 @@ constexpr int kDebugServer = 21023;
 constexpr int kNoImpl = 21024;
 constexpr int kUnknownWindow = 21025;
 constexpr int kBadFormat = 21026;
+// Hosts: a failure that is neither a library nor an engine exception, caught at their boundary.
+constexpr int kUnexpectedFailure = 21090;
+// Tests: the engine failure armed with set_system('inject_fault', 'engine').
+constexpr int kInjectedFault = 21091;
 }  // namespace err
 
 // The standard text for a code; a generic text for unknown codes.

@@ -1,6 +1,7 @@
 // Window operators of the C++ interface: each passes its tuples to the library's window
 // code, which draws into the window's picture and shows it in a screen window.
 #include "access.h"
+#include "fault_injection.h"
 #include "window_ops.h"
 
 namespace HalconCpp {
@@ -21,6 +22,7 @@ namespace win = standin::window;
 void OpenWindow(const HTuple& row, const HTuple& column, const HTuple& width, const HTuple& height,
                 const HTuple& fatherWindow, const HTuple& mode, const HTuple& machine,
                 HTuple* windowHandle) {
+  standin::throwArmedLibraryFault("open_window");
   const int64_t handle =
       win::openWindow(v(row), v(column), v(width), v(height), v(fatherWindow), v(mode), v(machine));
   put(windowHandle, standin::Value::ofInt(handle));

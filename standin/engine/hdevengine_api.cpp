@@ -3,6 +3,7 @@
 #include "access.h"
 #include "engine_state.h"
 #include "errors.h"
+#include "fault_injection.h"
 #include "loader.h"
 #include "path_util.h"
 #include "tuple_ops.h"
@@ -105,17 +106,27 @@ bool flagValue(const std::string& name, const standin::Value& v) {
   return v.intAt(0) != 0;
 }
 
+// Test hook: an armed fault fails this engine call (fault_injection.h).
+void throwArmedFault() {
+  const standin::Fault fault = standin::takeArmedFault(true);
+  if (fault == standin::Fault::Engine)
+    throw HDevEngineException("Injected engine failure", err::kInjectedFault, "", "", -1);
+  standin::throwFault(fault, "HDevEngine");
+}
+
 }  // namespace
 
 HDevEngine::HDevEngine() = default;
 
 void HDevEngine::SetHDevOperatorImpl(HDevOperatorImplCpp* impl, bool) {
+  throwArmedFault();
   EngineState& st = engineState();
   std::lock_guard<std::recursive_mutex> guard(st.lock);
   st.operatorImpl = impl;
 }
 
 void HDevEngine::SetEngineAttribute(const char* name, const HTuple& value) {
+  throwArmedFault();
   std::string n = name ? name : "";
   const standin::Value& v = HalconCpp::HTupleAccess::value(value);
   EngineState& st = engineState();
@@ -160,6 +171,7 @@ HTuple HDevEngine::GetEngineAttribute(const char* name) {
 }
 
 void HDevEngine::AddProcedurePath(const char* path) {
+  throwArmedFault();
   EngineState& st = engineState();
   std::lock_guard<std::recursive_mutex> guard(st.lock);
   for (const auto& dir : standin::engine::splitPathList(path ? path : ""))
@@ -167,16 +179,19 @@ void HDevEngine::AddProcedurePath(const char* path) {
 }
 
 void HDevEngine::UnloadAllProcedures() {
+  throwArmedFault();
   standin::engine::unloadAllProcedures();
 }
 
 void HDevEngine::StartDebugServer() {
+  throwArmedFault();
   EngineState& st = engineState();
   std::lock_guard<std::recursive_mutex> guard(st.lock);
   st.debugServer.start(static_cast<int>(st.debugPort), st.debugPassword);
 }
 
 void HDevEngine::StopDebugServer() {
+  throwArmedFault();
   EngineState& st = engineState();
   std::lock_guard<std::recursive_mutex> guard(st.lock);
   st.debugServer.stop();
