@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <span>
 #include <vector>
 
 #include "operators.h"
@@ -13,6 +14,24 @@ struct AssignStmt final : Stmt {
   Flow exec(Frame& f) const override;
   int slot = 0;
   ExprPtr value;
+};
+
+// X := [X, e...]: appends to X in place; X's storage is copied only when another value
+// shares it, so growing a tuple one element at a time stays linear.
+struct AppendStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  int slot = 0;
+  ExprPtr value;                  // the whole tuple literal, which owns the operands
+  std::span<const ExprPtr> rest;  // e...
+};
+
+// X := X + e: when X is one text that no other value shares, e's text is appended to it in
+// place (linear for a text built piece by piece); otherwise the same as AssignStmt.
+struct AddToStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  int slot = 0;
+  ExprPtr value;                 // the whole sum, which owns e
+  const Expr* addend = nullptr;  // e
 };
 
 struct AssignIndexStmt final : Stmt {
@@ -44,7 +63,7 @@ struct IfStmt final : Stmt {
   struct Branch {
     ExprPtr condition;
     Block body;
-    int line;
+    StmtPtr elseifLine;  // names the elseif line while its condition runs; null for the if
   };
   std::vector<Branch> branches;
   Block elseBody;
