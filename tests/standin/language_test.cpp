@@ -45,6 +45,27 @@ TEST_F(Language, StringsConcatenateAndFormat) {
   EXPECT_EQ(eval({"R := strlen('it\\'s\\n')"}), "5");
 }
 
+TEST_F(Language, FormattingHasNoLengthLimit) {
+  EXPECT_EQ(eval({"R := strlen('abc'$'999s')"}), "999");
+  EXPECT_EQ(eval({"R := strlen(1.5$'600.3f')"}), "600");
+  EXPECT_EQ(eval({"S := 1.5$'-600.3f'", "R := [strlen(S), S$'.5s']"}), "[600, '1.500']");
+  EXPECT_EQ(eval({"T := 'x'", "for I := 1 to 10 by 1", "    T := T + T", "endfor",
+                  "R := [strlen(T), T$'.3s']"}),
+            "[1024, 'xxx']");
+}
+
+TEST_F(Language, NumbersBeyondTheIntegerRangeAreReal) {
+  EXPECT_EQ(eval({"R := number('99999999999999999999')"}), "1e+20");
+  EXPECT_EQ(eval({"R := number('-99999999999999999999') = -1e20"}), "1");
+  EXPECT_EQ(eval({"R := number('9223372036854775807')"}), "9223372036854775807");
+}
+
+TEST_F(Language, SubnormalLiteralsAreAccepted) {
+  EXPECT_EQ(eval({"R := [1e-310 > 0, 4.9e-324 > 0, 4.9e-324 / 2]"}), "[1, 1, 0.0]");
+  EXPECT_EQ(eval({"R := 4.9e-324"}), "4.94065645841247e-324");
+  EXPECT_EQ(eval({"R := 1e-400"}), "0.0");
+}
+
 TEST_F(Language, ComparisonsAndLogic) {
   EXPECT_EQ(eval({"R := [1 < 2, 2 <= 1, 3 > 2, 3 >= 4, 1 = 1.0, 1 == 2, 1 != 2, 1 # 1]"}),
             "[1, 0, 1, 0, 1, 0, 1, 0]");
