@@ -90,6 +90,14 @@ class Value {
     if (kind_ == Kind::Heap) dropHeap();
   }
 
+  // Makes this value the one integer i (the cheapest way to store an integer).
+  void setInt(int64_t i) noexcept {
+    if (kind_ == Kind::Heap) [[unlikely]]
+      dropHeap();
+    kind_ = Kind::Int;
+    i_ = i;
+  }
+
   void swap(Value& o) noexcept {
     std::swap(kind_, o.kind_);
     std::swap(i_, o.i_);

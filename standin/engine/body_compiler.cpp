@@ -258,12 +258,14 @@ StmtPtr BodyCompiler::assignment(const Line& line) {
       auto s = node<AddToStmt>(line, "assign");
       s->slot = slot;
       s->addend = rest[0].get();
+      s->program = IntProgram::compile(*value);
       s->value = std::move(value);
       return s;
     }
     default: {
       auto s = node<AssignStmt>(line, "assign");
       s->slot = slot;
+      s->program = IntProgram::compile(*value);
       s->value = std::move(value);
       return s;
     }

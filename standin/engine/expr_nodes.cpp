@@ -5,6 +5,7 @@
 
 #include "HalconCpp.h"
 #include "errors.h"
+#include "int_program.h"
 
 namespace standin::engine {
 namespace {
@@ -122,16 +123,9 @@ struct LengthExpr final : Expr {
   Operand operand;
 };
 
-// Integer result of p K q, or false when the general path must decide
-// (overflow, division by zero or by a negative number).
 template <ArithOp K>
 inline bool intArith(int64_t p, int64_t q, int64_t& out) {
-  if constexpr (K == ArithOp::Add) return !__builtin_add_overflow(p, q, &out);
-  if constexpr (K == ArithOp::Sub) return !__builtin_sub_overflow(p, q, &out);
-  if constexpr (K == ArithOp::Mul) return !__builtin_mul_overflow(p, q, &out);
-  if (q <= 0) return false;
-  out = K == ArithOp::Div ? p / q : p % q;
-  return true;
+  return integerStep(K, p, q, out);
 }
 
 // How an arithmetic operand is read: variables and constants inline, other
@@ -140,7 +134,8 @@ enum class Leaf { Var, Const, Any };
 
 template <Leaf L>
 struct LeafOperand {
-  explicit LeafOperand(ExprPtr e) : expr(std::move(e)), slot(variableSlot(*expr)) {}
+  explicit LeafOperand(ExprPtr e)
+      : expr(std::move(e)), slot(variableSlot(*expr)), constant(expr->constant()) {}
   bool getInt(Frame& f, int64_t& out, Value& other) const {
     if constexpr (L == Leaf::Var) {
       const Value& v = readVariable(f, slot);
@@ -148,9 +143,8 @@ struct LeafOperand {
       other = v;
       return false;
     } else if constexpr (L == Leaf::Const) {
-      const Value& v = *expr->constant();
-      if (v.isInlineInt()) return out = v.inlineInt(), true;
-      other = v;
+      if (constant->isInlineInt()) return out = constant->inlineInt(), true;
+      other = *constant;
       return false;
     } else {
       return expr->evalInt(f, out, other);
@@ -158,11 +152,15 @@ struct LeafOperand {
   }
   ExprPtr expr;
   int slot;
+  const Value* constant;  // the literal's value (Leaf::Const), read without a virtual call
 };
 
 template <ArithOp K, Leaf LA, Leaf LB>
-struct ArithExpr final : Expr {
+struct ArithExpr final : ArithNode {
   ArithExpr(ExprPtr x, ExprPtr y) : a(std::move(x)), b(std::move(y)) {}
+  ArithOp kind() const override { return K; }
+  const Expr& left() const override { return *a.expr; }
+  const Expr& right() const override { return *b.expr; }
 
   bool evalInt(Frame& f, int64_t& out, Value& other) const override {
     int64_t p = 0, q = 0;

@@ -10,11 +10,22 @@
 
 namespace standin::engine {
 
-Flow AssignStmt::exec(Frame& f) const {
+// Stores the value of `value` (or of its integer program) in x.
+static void assign(Frame& f, Value& x, const Expr& value, const IntProgram* program) {
   int64_t i;
+  if (program && program->run(f, i)) [[likely]] {
+    x.setInt(i);
+    return;
+  }
   Value v;
-  if (value->evalInt(f, i, v)) v = Value::ofInt(i);
-  f.ctrl[static_cast<size_t>(slot)] = std::move(v);
+  if (value.evalInt(f, i, v))
+    x.setInt(i);
+  else
+    x = std::move(v);
+}
+
+Flow AssignStmt::exec(Frame& f) const {
+  assign(f, f.ctrl[static_cast<size_t>(slot)], *value, program.get());
   return Flow::Next;
 }
 
@@ -40,17 +51,14 @@ Flow AppendStmt::exec(Frame& f) const {
 
 Flow AddToStmt::exec(Frame& f) const {
   Value& x = f.ctrl[static_cast<size_t>(slot)];
-  if (x.size() == 1 && x.typeAt(0) == ElemType::Text) {
+  if (!x.isInlineInt() && !x.isInlineReal() && x.size() == 1 && x.typeAt(0) == ElemType::Text) {
     Value y = addend->eval(f);
     std::string scratch;
     if (y.size() == 1 && x.appendToOwnText(elementTextView(y, 0, scratch))) return Flow::Next;
     x = arith(ArithOp::Add, x, y, f.opName());
     return Flow::Next;
   }
-  int64_t i;
-  Value v;
-  if (value->evalInt(f, i, v)) v = Value::ofInt(i);
-  x = std::move(v);
+  assign(f, x, *value, program.get());
   return Flow::Next;
 }
 
@@ -138,9 +146,9 @@ class IntegerSteps {
     stepsLeft_ = distance / stride;
     stride_ = static_cast<uint64_t>(by);  // adding it modulo 2^64 adds `by`
   }
-  bool next(Value& variable, const Stmt&) {
+  bool next(Value& variable, Frame&, const Stmt&) {
     if (done_) return false;
-    variable = Value::ofInt(static_cast<int64_t>(value_));
+    variable.setInt(static_cast<int64_t>(value_));
     if (stepsLeft_ == 0) {
       done_ = true;
     } else {
@@ -160,9 +168,10 @@ class IntegerSteps {
 class RealSteps {
  public:
   RealSteps(double from, double to, double by) : value_(from), to_(to), by_(by) {}
-  bool next(Value& variable, const Stmt& loop) {
+  bool next(Value& variable, Frame& f, const Stmt& loop) {
     if (started_) {
       double next = value_ + by_;
+      f.current = &loop;  // the error names the for line
       if (next == value_)
         raise(loop.opName.c_str(), err::kWrongValue + 3,
               "The step " + elementText(Element(by_)) + " does not change the loop variable " +
@@ -183,12 +192,11 @@ class RealSteps {
 template <typename Steps>
 Flow runLoop(const ForStmt& loop, Frame& f, Steps steps) {
   Value& variable = f.ctrl[static_cast<size_t>(loop.slot)];
-  while (steps.next(variable, loop)) {
+  while (steps.next(variable, f, loop)) {
     chargeStep(loop.opName.c_str());
     Flow flow = runBlock(loop.body, f);
     if (flow == Flow::Break) break;
     if (flow == Flow::Return) return flow;
-    f.current = &loop;
   }
   return Flow::Next;
 }

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "int_program.h"
 #include "operators.h"
 #include "runtime.h"
 
@@ -14,6 +15,7 @@ struct AssignStmt final : Stmt {
   Flow exec(Frame& f) const override;
   int slot = 0;
   ExprPtr value;
+  std::unique_ptr<IntProgram> program;  // the integer fast path of value, when it has one
 };
 
 // X := [X, e...]: appends to X in place; X's storage is copied only when another value
@@ -30,8 +32,9 @@ struct AppendStmt final : Stmt {
 struct AddToStmt final : Stmt {
   Flow exec(Frame& f) const override;
   int slot = 0;
-  ExprPtr value;                 // the whole sum, which owns e
-  const Expr* addend = nullptr;  // e
+  ExprPtr value;                        // the whole sum, which owns e
+  const Expr* addend = nullptr;         // e
+  std::unique_ptr<IntProgram> program;  // the integer fast path of value
 };
 
 struct AssignIndexStmt final : Stmt {
