@@ -169,6 +169,7 @@ class TestScriptPrompt:
         assert b"Execution finished with an error." in r.out
 
 
+@pytest.mark.syscall_trace
 @pytest.mark.skipif(WINDOWS, reason="counts the system calls of the native program")
 class TestWholeMessages:
     """A multi-line message leaves the program in one write, so nothing can land inside it."""
