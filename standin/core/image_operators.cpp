@@ -30,6 +30,7 @@ void genImageConst(OpCall& c) {
   int64_t w = scalarInt(c.ctrlIn[1], 2, op), h = scalarInt(c.ctrlIn[2], 3, op);
   if (w < 1 || w > kMaxImageSide) raise(op, err::kWrongValue + 2);
   if (h < 1 || h > kMaxImageSide) raise(op, err::kWrongValue + 3);
+  checkValueBytes(static_cast<size_t>(w * h));  // images count against the same limit
   Object image;
   image.defined = true;
   image.items.push_back(makeImage(w, h, std::vector<uint8_t>(static_cast<size_t>(w * h), 0)));
@@ -107,6 +108,7 @@ void readImage(OpCall& c) {
   if (!header.magic() || !header.number(w) || !header.number(h) || !header.number(maxval) ||
       w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide || maxval != 255)
     raise(op, err::kWrongValue + 1, "Image file format not supported (binary 8-bit PGM only)");
+  checkValueBytes(static_cast<size_t>(w * h));
   // Read in growing steps: a file that claims a huge image but ends early fails before all of
   // it is allocated.
   std::vector<uint8_t> pixels;
