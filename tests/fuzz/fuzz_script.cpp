@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -43,6 +44,10 @@ void write(const fs::path& path, const std::string& text) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   workDirectory = fs::temp_directory_path() / ("velotrax-fuzz-" + std::to_string(getpid()));
   fs::create_directories(workDirectory);
+  std::atexit([] {
+    std::error_code ignored;
+    fs::remove_all(workDirectory, ignored);
+  });
   // Scripts may print; none may wait for input.
   int null = open("/dev/null", O_RDWR);
   dup2(null, STDIN_FILENO);
