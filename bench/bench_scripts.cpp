@@ -105,7 +105,8 @@ int main(int argc, char** argv) {
   try {
     HDevEngine engine;
     engine.AddProcedurePath(dir.c_str());
-    engine.AddProcedurePath(writeLiteralProcedure(80000).c_str());
+    const std::string literalDir = writeLiteralProcedure(80000);
+    engine.AddProcedurePath(literalDir.c_str());
     std::printf("%-14s %8s %12s %12s %15s\n", "pattern", "count", "engine s", "python3 s",
                 "engine/python3");
     for (const Pattern& p : kPatterns) {
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       if (engineResult != pythonResult) status = 1;
     }
+    std::filesystem::remove_all(literalDir);
   } catch (const HDevEngineException& ex) {
     std::fprintf(stderr, "engine error %d: %s\n", ex.HalconErrorCode(), ex.Message());
     return 1;
