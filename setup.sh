@@ -8,9 +8,9 @@ packages=(
   cmake ninja-build g++ pkg-config dpkg-dev xz-utils
   libboost1.81-dev libboost-program-options1.81-dev libboost-filesystem1.81-dev
   libboost-system1.81-dev libboost-thread1.81-dev
-  libgtest-dev libgmock-dev libpugixml-dev libpng-dev libx11-dev python3 python3-pytest
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xdotool xauth strace
-  libxrandr-dev x11-utils
+  libgtest-dev libgmock-dev libpugixml-dev libpng-dev libx11-dev libxrandr-dev python3 python3-pytest
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xdotool xauth strace x11-utils
+  clang clang-format libclang-rt-14-dev libfuzzer-14-dev
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -142,7 +142,12 @@ void HDevEngine::SetEngineAttribute(const char* name, const HTuple& value) {
   } else if (n == "debug_port") {
     if (v.size() != 1 || v.typeAt(0) != standin::ElemType::Int)
       badAttribute(n, err::kWrongType + 2);
-    if (v.intAt(0) < 0 || v.intAt(0) > 65535) badAttribute(n, err::kWrongValue + 2);
+    if (v.intAt(0) < 1 || v.intAt(0) > 65535)
+      throw HDevEngineException(
+          ("Invalid value for engine attribute 'debug_port': " + std::to_string(v.intAt(0)) +
+           " is not a port number from 1 to 65535")
+              .c_str(),
+          err::kWrongValue + 2, "", "", -1);
     st.debugPort = v.intAt(0);
   } else if (n == "debug_password") {
     if (v.size() != 1 || v.typeAt(0) != standin::ElemType::Text)
@@ -186,15 +191,21 @@ void HDevEngine::UnloadAllProcedures() {
 void HDevEngine::StartDebugServer() {
   throwArmedFault();
   EngineState& st = engineState();
-  std::lock_guard<std::recursive_mutex> guard(st.lock);
-  st.debugServer.start(static_cast<int>(st.debugPort), st.debugPassword);
+  int64_t port;
+  std::string password;
+  {
+    std::lock_guard<std::recursive_mutex> guard(st.lock);
+    port = st.debugPort;
+    password = st.debugPassword;
+    st.debuggerWaited = false;  // the first run after the start waits, when asked to
+  }
+  st.debugServer.start(port, password);
 }
 
+// Without the engine lock: stopping never waits for a script that is running.
 void HDevEngine::StopDebugServer() {
   throwArmedFault();
-  EngineState& st = engineState();
-  std::lock_guard<std::recursive_mutex> guard(st.lock);
-  st.debugServer.stop();
+  engineState().debugServer.stop();
 }
 
 }  // namespace HDevEngineCpp
