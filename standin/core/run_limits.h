@@ -19,6 +19,7 @@ struct RunLimits {
   double seconds = -1;  // wall time per run; -1: unlimited
   size_t valueBytes = kMaxValueBytes;
   bool fileOutput = true;  // open_file may create and write files
+  bool testThreads = true;  // set_system may start the test threads that hold the library
 };
 
 // Applies to every later run in the process.

@@ -58,6 +58,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   limits.seconds = 1;
   limits.valueBytes = size_t{4} << 20;
   limits.fileOutput = false;
+  limits.testThreads = false;
   standin::setRunLimits(limits);
   HDevEngine().AddProcedurePath(workDirectory.string().c_str());
   return 0;
