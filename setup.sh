@@ -10,6 +10,7 @@ packages=(
   libboost-system1.81-dev libboost-thread1.81-dev libboost-regex1.81-dev
   libgtest-dev libgmock-dev libpugixml-dev python3 python3-pytest
   g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool xauth strace
+  clang-14 libclang-rt-14-dev hyperfine
 )
 missing=()
 for package in "${packages[@]}"; do

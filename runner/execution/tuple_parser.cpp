@@ -1,5 +1,6 @@
 #include "tuple_parser.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -247,7 +248,9 @@ std::vector<ProcedureArgument> parseArgumentList(const std::string& text, PassMo
       ++tuples;
     }
   }
-  if (open) throw ArgParseException("missing ')'", position(i));
+  // A literal that runs to the end of the text reports an end index past it; the missing
+  // parenthesis is still reported at the end of the text.
+  if (open) throw ArgParseException("missing ')'", position(std::min(i, text.size())));
   return arguments;
 }
 
