@@ -133,8 +133,10 @@ void readProcedureFile(const std::string& file, const std::string& procedureName
   for (const std::string& raw : readBodyLines(file, procedureName)) {
     std::string decoded = scriptlines::decodeEntities(raw);
     if (const auto imported = scriptlines::importedPath(decoded)) {
+      // A path that cannot even be examined (too long, say) is treated as missing.
       const fs::path path = fs::absolute(fs::path(std::string(*imported)), directory);
-      if (fs::exists(path))
+      boost::system::error_code unexaminable;
+      if (fs::exists(path, unexaminable))
         imports.push_back(fs::canonical(path).string());
       else if (runSettings().verbose)
         printError("remark: import directory \"" + path.string() + "\" not found. Ignored.");

@@ -163,6 +163,10 @@ TEST_F(ImportScanner, HugeAndBinaryFilesGiveLinesOrNothing) {
                         std::string("<l>\0\xff\xfe>\x80</l>\n", 13) + "</body>\n");
   const Lines lines = findProcedureLines(program, "main");
   ASSERT_EQ(lines.size(), 2u);
+  // An import path no file system can examine is a missing import, not an error.
+  const std::string unexaminable = script(
+      "app/b.hdev", scriptXml({procedureXml("main", {"import '" + std::string(5000, 'x') + "'"})}));
+  EXPECT_TRUE(scanScriptImports(unexaminable).empty());
   EXPECT_EQ(lines[0], "");  // everything up to the last ">" is the tag
   EXPECT_EQ(lines[1], "\x80");
 }
