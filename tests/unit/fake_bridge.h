@@ -60,7 +60,7 @@ struct Engine {
 Engine& engine();
 void reset();
 
-// Makes the fake the process's engine client (once; later calls do nothing).
+// Makes the fake the process's engine client.
 void install();
 
 // A tuple created through the fake entries, and its elements.
