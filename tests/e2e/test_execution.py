@@ -34,6 +34,8 @@ def scripts(tmp_path_factory):
     write(d, "divide.hdvp", script(procedure("divide", ["Q := A / 0", "R := 2", "S := 3",
                                                         "T := 4"], inputs=["A"],
                                              outputs=["Q"])))
+    write(d, "long_line.hdvp", script(procedure(
+        "long_line", ["* " + "x" * (1 << 20), "Q := 1 / 0", "R := 2"])))
     write(d, "failing_main.hdev", script(procedure(
         "main", ["* computes", "X := 1", "Y := [1, 2]", "Z := Y[5]", "W := 2"])))
     return d
@@ -174,3 +176,9 @@ class TestEngineExceptionReport:
         assert 'proc name: "main (failing_main.hdev)"' in shown
         assert "\n* computes\nX := 1\nY := [1, 2]\nZ := Y[5] <------------" in shown
         assert shown.endswith("\nW := 2\n\nExecution of program <dir>/failing_main.hdev failed.\n")
+
+    def test_a_mebibyte_line_is_shown_in_the_context_like_any_other(self, scripts):
+        r = console("long_line", cwd=scripts)
+        assert r.status == 1
+        context = r.out.split("\n\n")[2]
+        assert context == "* " + "x" * (1 << 20) + "\nQ := 1 / 0 <------------Division by zero\nR := 2"
