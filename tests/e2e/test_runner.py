@@ -10,7 +10,9 @@ from conftest import WINDOWS, command, environment, run, run_on_terminal, shown_
 
 HERE = os.path.dirname(__file__)
 BANNER = "Velotrax 1.0.4\n"
-NO_ENGINE = "error: the HALCON engine is not available yet"
+# The honest error a run ends with, after the engine has started, until scripts can be run.
+NO_ENGINE = "script location is not built yet"
+SQUEEZED_NO_ENGINE = NO_ENGINE.replace(" ", "").encode()
 ERROR_NOTICE = ("Execution finished with an error.\nPlease review the error messages in the "
                 "console window and then close the application.")
 ESCAPE = re.compile(rb"\x1b\[[0-9;]*m")
@@ -78,9 +80,7 @@ class TestRunWithoutEngine:
 
     def test_get_version_prints_no_banner(self):
         r = run("velotrax", "--get-version", "x.hdev")
-        assert r.status == 1
-        assert r.out == ""
-        assert r.err.startswith(NO_ENGINE)
+        assert (r.status, r.out, r.err) == (0, "halconversion:13.0.1\n", "")
 
     def test_child_marker_is_read(self):
         # The child never enters watch or separate mode; the run itself is the same.
@@ -111,7 +111,7 @@ class TestConsole:
         assert r.status == 1
         shown = squeezed(shown_text(r.out))
         banner_at = shown.index(b"Velotrax1.0.4")
-        error_at = shown.index(b"error:theHALCONengine")
+        error_at = shown.index(SQUEEZED_NO_ENGINE)
         assert banner_at < error_at
         assert not ESCAPE.search(shown[:banner_at + 13])
         colours = ESCAPE.findall(shown[banner_at:error_at])
@@ -128,13 +128,13 @@ class TestConsole:
         out, _ = r.err
         assert out == BANNER + "\n"
         shown = squeezed(shown_text(r.out))
-        assert b"error:theHALCONengine" in shown
+        assert SQUEEZED_NO_ENGINE in shown
         if WINDOWS:
             # The colour belongs to standard output's console, and a pipe has none.
             assert not ESCAPE.search(shown)
         else:
             # A terminal on standard error gets its colour from escapes of its own.
-            assert shown.startswith(b"\x1b[91merror:theHALCONengine")
+            assert shown.startswith(b"\x1b[91m" + SQUEEZED_NO_ENGINE)
 
     @pytest.mark.skipif(WINDOWS, reason="colour variables are a terminal convention")
     def test_colour_variables(self):
@@ -165,7 +165,7 @@ class TestScriptPrompt:
     def test_a_typed_name_is_taken_as_the_script(self):
         r = run_on_terminal("velotrax", answer=b"lib.hdpl:proc\n")
         assert r.status == 1
-        assert b"Velotrax 1.0.4" in r.out and b"error: the HALCON engine" in r.out
+        assert b"Velotrax 1.0.4" in r.out and NO_ENGINE.encode() in r.out
         assert b"Execution finished with an error." in r.out
 
 
