@@ -1,8 +1,11 @@
 """Running and checking programs and procedures through the bridge and the stand-in engine:
 the argument checks, outputs, check mode, and the engine exception report."""
+import os
+
 import pytest
 
-from runs import BANNER, console, normalised, procedure, script, velotrax, write
+from conftest import run
+from runs import BANNER, HERE, console, normalised, procedure, script, velotrax, write
 
 COUNT_END = (" at the command line. Specify the correct number of control parameters at the "
              "command line.")
@@ -182,3 +185,12 @@ class TestEngineExceptionReport:
         assert r.status == 1
         context = r.out.split("\n\n")[2]
         assert context == "* " + "x" * (1 << 20) + "\nQ := 1 / 0 <------------Division by zero\nR := 2"
+
+
+def test_the_first_command_of_the_readme():
+    """velotrax examples/fibonacci.hdvp 10, from the top of the checkout, as the README has it."""
+    r = run("velotrax", "examples/fibonacci.hdvp", "10", cwd=os.path.join(HERE, "..", ".."))
+    assert (r.status, r.err) == (0, "")
+    assert normalised(r.out) == (BANNER + "output control parameters:\nValue: 55\n"
+                                 "Sequence: [0, 1, 1, 2, 3, 5, 8, 13, 21, 34, 55]\n"
+                                 "Execution of procedure fibonacci succeeded (Nms).\n")
