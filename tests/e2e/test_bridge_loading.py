@@ -110,6 +110,16 @@ class TestBridgeLookup:
         assert (r.status, r.err) == (1, unsupported("13.0", False))
 
 
+@pytest.mark.skipif(WINDOWS, reason="ELF search paths")
+def test_the_bridge_names_no_search_path():
+    """Its libraries come from the installation the runner chose, never from the build's."""
+    import subprocess
+    dynamic = subprocess.run(["readelf", "-d", REAL_BRIDGE], capture_output=True, text=True,
+                             check=True).stdout
+    assert "(NEEDED)" in dynamic and "libhalconcpp" in dynamic
+    assert "(RPATH)" not in dynamic and "(RUNPATH)" not in dynamic
+
+
 class TestChosenInstallation:
     """Two installations of different versions, one after the other: the process maps the
     libraries of the one chosen, as the recording bridge reports from inside it."""

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include "execution/engine_configuration.h"
 #include "frontend/console.h"
@@ -15,6 +17,28 @@
 
 namespace Velotrax {
 namespace {
+
+// First in this file: it needs a process in which no client exists yet.
+TEST(EngineClientCreation, IsRetriedAfterAFailureAndHappensOnceForConcurrentCallers) {
+  enableConsoleMode();
+  // No search directory yet: the vision library is not found.
+  try {
+    engineClient();
+    FAIL() << "a client without an installation";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Could not load libhalconcpp.so: ", 0), 0u) << e.what();
+  }
+  EXPECT_THROW(engineClient(), std::runtime_error) << "a failure is not kept";
+
+  ASSERT_TRUE(prepareHalconEnvironment());
+  std::vector<const EngineClient*> seen(8);
+  std::vector<std::thread> callers;
+  for (const EngineClient*& client : seen)
+    callers.emplace_back([&client] { client = &engineClient(); });
+  for (std::thread& caller : callers) caller.join();
+  for (const EngineClient* client : seen) EXPECT_EQ(client, seen[0]);
+  EXPECT_TRUE(seen[0]->hprepareShutdown && seen[0]->hstopDebugServer && seen[0]->module);
+}
 
 class RealEngine : public testing::Test {
  protected:
