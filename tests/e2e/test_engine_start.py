@@ -7,9 +7,6 @@ from conftest import native_path
 
 START = ["hinit 0", "hsetVerbosity 0", "hsetFullscreen 0", "hsetStdOutHandler ptr",
          "hsetStdErrHandler ptr"]
-CONFIGURATION = {"hinit", "hsetVerbosity", "hsetFullscreen", "hsetStdOutHandler",
-                 "hsetStdErrHandler", "hopenDefaultWindow", "haddProcedurePath",
-                 "hsetEngineAttribute", "hsetEngineAttributeInt", "hstartDebugServer"}
 
 
 def recorded(tmp_path, *args):
@@ -44,13 +41,6 @@ def test_a_run_opens_the_default_window_unless_told_not_to(tmp_path):
     assert calls[:5] == ["hinit 0", "hsetVerbosity 1", "hsetFullscreen 1",
                          "hsetStdOutHandler ptr", "hsetStdErrHandler ptr"]
     assert "hopenDefaultWindow" not in names(calls)
-
-
-def test_the_separate_mode_parent_leaves_the_engine_alone(tmp_path):
-    r, calls = recorded(tmp_path, "--no-dialogs", "-s", "x.hdev")
-    assert r.status == 1
-    parent = [call for call in calls if not call.startswith("child ")]
-    assert not CONFIGURATION & set(names(parent)), parent
 
 
 def test_verbose_trace_of_preparation_and_start_in_order(tmp_path):
