@@ -39,9 +39,9 @@ void write(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-}  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+// Once per process, before the first input (also when inputs are only replayed).
+bool prepare() {
   workDirectory = fs::temp_directory_path() / ("velotrax-fuzz-" + std::to_string(getpid()));
   fs::create_directories(workDirectory);
   std::atexit([] {
@@ -61,10 +61,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   limits.testThreads = false;
   standin::setRunLimits(limits);
   HDevEngine().AddProcedurePath(workDirectory.string().c_str());
-  return 0;
+  return true;
 }
 
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool prepared = prepare();
+  (void)prepared;
   const std::string text(reinterpret_cast<const char*>(data), size);
   HDevEngine engine;
   const fs::path program = workDirectory / "fuzz.hdev";

@@ -1,42 +1,42 @@
-// Replays inputs through the fuzz target without libFuzzer, for builds without it: every file
-// named, and every file in every directory named, runs once. Exit status 0 when none of them
-// crashed the program.
+// Replays inputs through a fuzz target without libFuzzer: every file named on the command line
+// and every file in the directories named there. A finding fails by crashing, as under the
+// fuzzer.
+#include <boost/filesystem.hpp>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace fs = std::filesystem;
+namespace fs = boost::filesystem;
 
 namespace {
 
 void replay(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::fprintf(stderr, "replaying %s\n", file.string().c_str());
-  LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+  std::ifstream in(file.string(), std::ios::binary);
+  const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::printf("%s (%zu bytes)\n", file.filename().string().c_str(), input.size());
+  std::fflush(stdout);
+  LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<fs::path> inputs;
+  int replayed = 0;
   for (int i = 1; i < argc; ++i) {
     if (fs::is_directory(argv[i])) {
-      for (const auto& entry : fs::directory_iterator(argv[i]))
-        if (entry.is_regular_file()) inputs.push_back(entry.path());
+      for (const fs::directory_entry& entry : fs::directory_iterator(argv[i])) {
+        replay(entry.path());
+        ++replayed;
+      }
     } else {
-      inputs.emplace_back(argv[i]);
+      replay(argv[i]);
+      ++replayed;
     }
   }
-  LLVMFuzzerInitialize(&argc, &argv);
-  for (const auto& p : inputs) replay(p);
-  std::fprintf(stderr, "replayed %zu inputs\n", inputs.size());
-  return 0;
+  std::printf("%d inputs replayed\n", replayed);
+  return replayed > 0 ? 0 : 1;
 }
