@@ -18,7 +18,7 @@ struct RunLimits {
   int64_t steps = -1;   // loop iterations and procedure calls per run; -1: unlimited
   double seconds = -1;  // wall time per run; -1: unlimited
   size_t valueBytes = kMaxValueBytes;
-  bool fileOutput = true;  // open_file may create and write files
+  bool fileOutput = true;   // open_file may create and write files
   bool testThreads = true;  // set_system may start the test threads that hold the library
 };
 

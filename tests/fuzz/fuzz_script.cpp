@@ -39,7 +39,6 @@ void write(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-
 // Once per process, before the first input (also when inputs are only replayed).
 bool prepare() {
   workDirectory = fs::temp_directory_path() / ("velotrax-fuzz-" + std::to_string(getpid()));
