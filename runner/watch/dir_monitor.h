@@ -22,7 +22,7 @@ enum class ChangeKind {
   modified = 3,   // contents or attributes changed
   renameOld = 4,  // old name of a rename
   renameNew = 5,  // new name of a rename
-  overflow = 6,   // more changes than could be recorded: something changed in `path`
+  overflow = 6,   // more changes than recorded: something changed in `path` (empty: anywhere)
 };
 
 struct ChangeEvent {

@@ -5,9 +5,10 @@
 namespace Velotrax {
 
 namespace {
-// Events waiting for a taker. One wait takes one event, so a longer queue only means nobody is
-// waiting; beyond this the rest is summed up as one overflow.
-constexpr size_t kMaxQueuedEvents = 4096;
+// Events waiting for a taker. One wait takes one event, so a long queue only means nobody is
+// waiting; beyond this the rest is summed up as one overflow. Twice the kernel's default inotify
+// queue, so what one full kernel queue delivers always fits.
+constexpr size_t kMaxQueuedEvents = 32768;
 }  // namespace
 
 void dir_monitor_impl::queueEvent(ChangeEvent event) {
@@ -17,7 +18,7 @@ void dir_monitor_impl::queueEvent(ChangeEvent event) {
     if (events_.size() < kMaxQueuedEvents) {
       events_.push_back(std::move(event));
     } else if (events_.back().kind != ChangeKind::overflow) {
-      events_.push_back({std::move(event.path), ChangeKind::overflow});
+      events_.push_back({std::string(), ChangeKind::overflow});
     }
   }
   event_condition_.notify_all();

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <stdexcept>
@@ -24,6 +25,8 @@ constexpr DWORD kAccess = 1;          // FILE_LIST_DIRECTORY
 constexpr DWORD kShare = 3;           // FILE_SHARE_READ | FILE_SHARE_WRITE: no delete, no rename
 constexpr DWORD kFlags = 0x42000000;  // FILE_FLAG_OVERLAPPED | FILE_FLAG_BACKUP_SEMANTICS
 constexpr DWORD kFilter = 0x1FF;      // every FILE_NOTIFY_CHANGE_* bit from file name to security
+// The same without FILE_NOTIFY_CHANGE_EA (0x80), for systems that refuse that bit (Wine does).
+constexpr DWORD kFilterWithoutEa = 0x17F;
 constexpr DWORD kBufferSize = 1024;
 constexpr int kLocalConversionSize = 1024;
 
@@ -51,10 +54,18 @@ class DirectoryHandle final : public directory_handle {
 };
 
 BOOL startRead(WatchedDirectory& watched) {
-  std::memset(&watched.overlapped, 0, sizeof watched.overlapped);
-  DWORD bytes = 0;
-  return ReadDirectoryChangesW(watched.handle, watched.buffer.data(), kBufferSize, FALSE, kFilter,
-                               &bytes, &watched.overlapped, NULL);
+  // Set once a read was refused the full filter; every later read uses the one that works.
+  static std::atomic<DWORD> filter{kFilter};
+  for (;;) {
+    std::memset(&watched.overlapped, 0, sizeof watched.overlapped);
+    DWORD bytes = 0;
+    const DWORD tried = filter.load();
+    if (ReadDirectoryChangesW(watched.handle, watched.buffer.data(), kBufferSize, FALSE, tried,
+                              &bytes, &watched.overlapped, NULL))
+      return TRUE;
+    if (GetLastError() != ERROR_INVALID_PARAMETER || tried == kFilterWithoutEa) return FALSE;
+    filter.store(kFilterWithoutEa);
+  }
 }
 
 ChangeKind kindOf(DWORD action) {
