@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "fake_engine.h"
+#include "watch_engine_fake.h"
 #include "frontend/run_settings.h"
 #include "halcon/hde_exception.h"
 #include "os/console_input.h"

@@ -1,4 +1,4 @@
-#include "fake_engine.h"
+#include "watch_engine_fake.h"
 
 #include "halcon/engine_client.h"
 
