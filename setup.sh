@@ -7,9 +7,10 @@ cd "$(dirname "$0")"
 packages=(
   cmake ninja-build g++ pkg-config dpkg-dev xz-utils
   libboost1.81-dev libboost-program-options1.81-dev libboost-filesystem1.81-dev
-  libboost-system1.81-dev libboost-thread1.81-dev
+  libboost-system1.81-dev libboost-thread1.81-dev libboost-regex1.81-dev
   libgtest-dev libgmock-dev libpugixml-dev python3 python3-pytest
   g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool xauth strace
+  clang-14 libclang-rt-14-dev hyperfine
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -1,15 +1,219 @@
-// Placeholder until the import scanner is built.
 #include "import_scanner.h"
 
-#include <stdexcept>
+#include <algorithm>
+#include <boost/algorithm/string/predicate.hpp>
+#include <boost/filesystem.hpp>
+#include <fstream>
+#include <set>
+
+#include "frontend/console.h"
+#include "frontend/run_settings.h"
+#include "script_lines.h"
+
+namespace fs = boost::filesystem;
 
 namespace Velotrax {
 
-std::vector<std::string> scanScriptImports(const std::string&) {
-  throw std::logic_error("the import scanner is not built yet");
+namespace {
+
+bool hasExtension(const fs::path& path, const char* extension) {
+  return boost::algorithm::iequals(path.extension().string(), extension);
 }
-std::vector<std::string> findProcedureLines(const std::string&, const std::string&) {
-  throw std::logic_error("the import scanner is not built yet");
+
+// A path that does not exist is the same object as nothing, so this never throws.
+bool sameObject(const fs::path& a, const fs::path& b) {
+  boost::system::error_code error;
+  return fs::equivalent(a, b, error);
+}
+
+bool containsObject(const std::vector<std::string>& paths, const fs::path& path) {
+  return std::any_of(paths.begin(), paths.end(),
+                     [&](const std::string& entry) { return sameObject(entry, path); });
+}
+
+// What tells directories apart: the canonical path where there is one.
+std::string identity(const fs::path& directory) {
+  boost::system::error_code error;
+  const fs::path canonical = fs::canonical(directory, error);
+  return (error ? directory : canonical).string();
+}
+
+// The candidate file names of a procedure and its base name.
+struct ProcedureFiles {
+  std::vector<std::string> candidates;
+  std::string baseName;
+};
+
+ProcedureFiles procedureFiles(const std::string& procedureName) {
+  const fs::path name(procedureName);
+  if (name.has_extension()) return {{procedureName}, name.stem().string()};
+  return {{procedureName + ".hdvp"}, procedureName};
+}
+
+// Directory search without recursion, so a deep tree cannot exhaust the stack. A directory
+// reached a second time (through links) is passed over: the first visit either stopped the
+// search or found nothing there, and a cycle would otherwise never end.
+void searchDirectory(const fs::path& root, const std::string& procedureName,
+                     const std::vector<std::string>& candidates, std::vector<std::string>& lines,
+                     std::vector<std::string>& imports) {
+  std::vector<fs::directory_iterator> listings;
+  std::set<std::string> visited{identity(root)};
+  // Reads a candidate file and stops there (true), or starts listing the directory.
+  auto enter = [&](const fs::path& directory) {
+    for (const std::string& candidate : candidates) {
+      if (fs::is_regular_file(directory / candidate)) {
+        readProcedureFile((directory / candidate).string(), procedureName, lines, imports);
+        return true;
+      }
+    }
+    listings.emplace_back(directory);
+    return false;
+  };
+  if (enter(root)) return;
+  while (!listings.empty()) {
+    fs::directory_iterator& listing = listings.back();
+    if (listing == fs::directory_iterator()) {  // nothing found in this directory
+      listings.pop_back();
+      lines.clear();
+      continue;
+    }
+    const fs::path entry = listing->path();
+    ++listing;
+    bool stopped = false;
+    if (hasExtension(entry, ".hdpl") || (procedureName.empty() && hasExtension(entry, ".hdvp"))) {
+      readProcedureFile(entry.string(), procedureName, lines, imports);
+      listings.pop_back();  // no further entry of this directory
+      stopped = true;
+    } else if (fs::is_directory(entry)) {
+      if (!visited.insert(identity(entry)).second) continue;
+      stopped = enter(entry);
+    }
+    // A subdirectory or file that yielded lines ends the whole search.
+    if (stopped && !lines.empty()) return;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> readBodyLines(std::istream& script, const std::string& procedureName) {
+  std::vector<std::string> lines;
+  bool inProcedure = false;
+  bool inBody = false;
+  std::string line;
+  while (std::getline(script, line)) {
+    if (!script.eof() && !line.empty() && line.back() == '\r') line.pop_back();
+    const bool start = procedureName.empty() ? scriptlines::isAnyProcedureStart(line)
+                                             : scriptlines::isProcedureStart(line, procedureName);
+    if (start) {
+      inProcedure = true;
+    } else if (inProcedure) {
+      if (scriptlines::isBodyStart(line)) {
+        inBody = true;
+      } else if (scriptlines::isBodyEnd(line)) {
+        if (!procedureName.empty()) break;
+        inBody = false;
+      } else if (inBody) {
+        if (const auto text = scriptlines::bodyLineText(line)) lines.emplace_back(*text);
+      }
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> readBodyLines(const std::string& file, const std::string& procedureName) {
+  // Binary, with "\r\n" read as a line end on every platform.
+  std::ifstream script(fs::path(file).string(), std::ios::binary);
+  return readBodyLines(script, procedureName);
+}
+
+void readProcedureFile(const std::string& file, const std::string& procedureName,
+                       std::vector<std::string>& lines, std::vector<std::string>& imports) {
+  std::vector<std::string> collected;
+  const fs::path directory = fs::path(file).parent_path();
+  for (const std::string& raw : readBodyLines(file, procedureName)) {
+    std::string decoded = scriptlines::decodeEntities(raw);
+    if (const auto imported = scriptlines::importedPath(decoded)) {
+      // A path that cannot even be examined (too long, say) is treated as missing.
+      const fs::path path = fs::absolute(fs::path(std::string(*imported)), directory);
+      boost::system::error_code unexaminable;
+      if (fs::exists(path, unexaminable))
+        imports.push_back(fs::canonical(path).string());
+      else if (runSettings().verbose)
+        printError("remark: import directory \"" + path.string() + "\" not found. Ignored.");
+    }
+    collected.push_back(std::move(decoded));
+  }
+  lines = std::move(collected);
+}
+
+void searchForProcedure(const std::string& path, const std::string& procedureName,
+                        const std::vector<std::string>& candidates, std::vector<std::string>& lines,
+                        std::vector<std::string>& imports) {
+  if (fs::is_directory(path))
+    return searchDirectory(path, procedureName, candidates, lines, imports);
+  if (hasExtension(path, ".hdpl") || hasExtension(path, ".hdev"))
+    readProcedureFile(path, procedureName, lines, imports);
+  else
+    lines.clear();
+}
+
+void scanScript(const std::string& scriptPath, const std::string& procedureName,
+                std::vector<std::string>& lines, std::vector<std::string>& importDirectories) {
+  const RunSettings& settings = runSettings();
+  const ProcedureFiles files = procedureFiles(procedureName);
+
+  std::vector<std::string> roots;
+  if (hasExtension(scriptPath, ".hdev")) roots.push_back(scriptPath);
+  roots.push_back(fs::path(scriptPath).parent_path().string());
+  roots.insert(roots.end(), settings.procedureDirectories.begin(),
+               settings.procedureDirectories.end());
+  roots.push_back(settings.halconroot + "/procedures");
+
+  std::sort(roots.begin(), roots.end());
+  roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
+  // Of roots that are one object, the last stays.
+  std::vector<std::string> distinct;
+  for (size_t i = 0; i < roots.size(); ++i) {
+    const bool later = std::any_of(roots.begin() + static_cast<std::ptrdiff_t>(i) + 1, roots.end(),
+                                   [&](const std::string& r) { return sameObject(roots[i], r); });
+    if (!later) distinct.push_back(roots[i]);
+  }
+  roots = std::move(distinct);
+
+  // Imports are searched in turn, so they are followed transitively, each object once.
+  for (size_t i = 0; i < roots.size(); ++i) {
+    std::vector<std::string> imports;
+    const std::string root = roots[i];  // roots grows below
+    searchForProcedure(root, "", {}, lines, imports);
+    for (const std::string& imported : imports) {
+      if (containsObject(roots, imported)) continue;
+      roots.push_back(imported);
+      importDirectories.push_back(imported);
+    }
+  }
+
+  lines.clear();
+  if (procedureName.empty()) return;
+  for (const std::string& root : roots) {
+    std::vector<std::string> ignored;
+    searchForProcedure(root, files.baseName, files.candidates, lines, ignored);
+    if (!lines.empty()) return;
+  }
+}
+
+std::vector<std::string> scanScriptImports(const std::string& scriptPath) {
+  std::vector<std::string> lines;
+  std::vector<std::string> imports;
+  scanScript(scriptPath, "", lines, imports);
+  return imports;
+}
+
+std::vector<std::string> findProcedureLines(const std::string& scriptPath,
+                                            const std::string& procedureName) {
+  std::vector<std::string> lines;
+  std::vector<std::string> imports;
+  scanScript(scriptPath, procedureName, lines, imports);
+  return lines;
 }
 
 }  // namespace Velotrax

@@ -2,6 +2,7 @@
 // transitively, and the body lines of a named procedure.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -13,5 +14,28 @@ std::vector<std::string> scanScriptImports(const std::string& scriptPath);
 // Body lines of the procedure, comment lines included, numbered from 1 in file order.
 std::vector<std::string> findProcedureLines(const std::string& scriptPath,
                                             const std::string& procedureName);
+
+// The steps both are built from.
+
+// The undecoded body lines of the named procedure, or of every procedure when the name is
+// empty. Line ends are "\n" or "\r\n"; an unreadable file has no lines.
+std::vector<std::string> readBodyLines(std::istream& script, const std::string& procedureName);
+std::vector<std::string> readBodyLines(const std::string& file, const std::string& procedureName);
+
+// The decoded body lines of `file` into `lines`; the canonical directories its import lines
+// name, where something exists, are appended to `imports`.
+void readProcedureFile(const std::string& file, const std::string& procedureName,
+                       std::vector<std::string>& lines, std::vector<std::string>& imports);
+
+// Looks for the procedure in a directory (the candidate file names first, then the first
+// library, or the first procedure file when the name is empty, then subdirectories) or in a
+// library or program file.
+void searchForProcedure(const std::string& path, const std::string& procedureName,
+                        const std::vector<std::string>& candidates, std::vector<std::string>& lines,
+                        std::vector<std::string>& imports);
+
+// Both questions at once: the procedure's lines (when a name is given) and the imports.
+void scanScript(const std::string& scriptPath, const std::string& procedureName,
+                std::vector<std::string>& lines, std::vector<std::string>& importDirectories);
 
 }  // namespace Velotrax

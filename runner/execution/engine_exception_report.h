@@ -1,0 +1,13 @@
+// The report of an engine exception: the script, the engine's one-line report, and the lines of
+// the failing procedure around the failing line.
+#pragma once
+
+#include "halcon/hde_exception.h"
+
+namespace Velotrax {
+
+// Writes the report as one error message. Throws when the failing line number does not fit or
+// the procedure's file cannot be read; the caller then drops the report.
+void reportEngineException(const HDEException& exception);
+
+}  // namespace Velotrax

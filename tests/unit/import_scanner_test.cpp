@@ -1,0 +1,187 @@
+// The import scanner on real files: transitive imports, missing ones, which file of a directory
+// is read, decoding, which procedure file is found first, and hostile files.
+#include "watch/import_scanner.h"
+
+#include <boost/filesystem.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "captured_output.h"
+#include "frontend/run_settings.h"
+#include "scratch_directory.h"
+#include "test_framework.h"
+
+namespace fs = boost::filesystem;
+
+namespace Velotrax {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ImportScanner : public testing::Test {
+ protected:
+  void SetUp() override {
+    runSettings() = RunSettings();
+    runSettings().halconroot = scratch.directory("halcon");
+    scratch.directory("halcon/procedures");
+  }
+  // The script's directory is the first procedure directory, as script location leaves it.
+  std::string script(const std::string& relative, const std::string& content) {
+    const std::string path = scratch.write(relative, content);
+    runSettings().procedureDirectories = {fs::path(path).parent_path().string()};
+    return path;
+  }
+  std::string canonical(const std::string& relative) const {
+    return fs::canonical(scratch.path() / relative).string();
+  }
+
+  ScratchDirectory scratch;
+};
+
+TEST_F(ImportScanner, ImportsAreFollowedTransitivelyAndListedOnceCanonically) {
+  scratch.directory("shared");
+  scratch.write("lib/x.hdvp", scriptXml({procedureXml("x", {"import '../shared'"})}));
+  const std::string program =
+      script("app/a.hdev",
+             scriptXml({procedureXml("main", {"import '../lib'", "import '../lib/'", "import '.'",
+                                              "import '" + (scratch / "halcon/procedures") + "'"}),
+                        procedureXml("helper", {"import '../shared'"})}));
+  EXPECT_TRUE(scanScriptImports(program) == Lines({canonical("lib"), canonical("shared")}));
+}
+
+TEST_F(ImportScanner, AMissingImportIsIgnoredWithAVerboseRemark) {
+  const std::string program =
+      script("app/a.hdev", scriptXml({procedureXml("main", {"import './nowhere'", "x := 1"})}));
+  {
+    const CapturedOutput output;
+    EXPECT_TRUE(scanScriptImports(program).empty());
+    EXPECT_EQ(output.err(), "");
+  }
+  runSettings().verbose = true;
+  const CapturedOutput output;
+  EXPECT_TRUE(scanScriptImports(program).empty());
+  const std::string missing = fs::absolute("./nowhere", scratch.path() / "app").string();
+  EXPECT_EQ(output.err(), "remark: import directory \"" + missing + "\" not found. Ignored.\n");
+}
+
+TEST_F(ImportScanner, OnlyTheFirstProcedureFileADirectoryListsIsRead) {
+  for (const char* name : {"p1", "p2", "p3"}) {
+    scratch.directory(std::string("from_") + name);
+    scratch.write(std::string("procs/") + name + ".hdvp",
+                  scriptXml({procedureXml(name, {std::string("import '../from_") + name + "'"})}));
+  }
+  const std::string first =
+      fs::directory_iterator(scratch.path() / "procs")->path().stem().string();
+  const std::string program =
+      script("app/a.hdev", scriptXml({procedureXml("main", {"import '../procs'"})}));
+  EXPECT_TRUE(scanScriptImports(program) ==
+              Lines({canonical("procs"), canonical("from_" + first)}));
+}
+
+TEST_F(ImportScanner, BodyLinesAreDecodedAndCommentLinesCount) {
+  const std::string program =
+      script("app/a.hdev", scriptXml({procedureXml("main", {"* first", "if (A < B and C > 0)",
+                                                            "* third", "S := 'it''s & \"so\"'"})}));
+  EXPECT_TRUE(findProcedureLines(program, "main") ==
+              Lines({"* first", "if (A < B and C > 0)", "* third", "S := 'it''s & \"so\"'"}));
+  // The layout outside the body is not part of the lines.
+  EXPECT_TRUE(readBodyLines(program, "main") ==
+              Lines({"* first", "if (A &lt; B and C &gt; 0)", "* third",
+                     "S := &apos;it&apos;&apos;s &amp; &quot;so&quot;&apos;"}));
+}
+
+TEST_F(ImportScanner, AProcedureFileOfTheNameIsFoundBeforeALibrary) {
+  scratch.write("procs/a_tools.hdpl", scriptXml({procedureXml("other", {"o := 1"}),
+                                                 procedureXml("p", {"from := 'library'"})}));
+  scratch.write("procs/p.hdvp", scriptXml({procedureXml("p", {"from := 'file'"})}));
+  const std::string program = script("app/a.hdev", scriptXml({procedureXml("main", {"p ()"})}));
+  runSettings().procedureDirectories.push_back(scratch / "procs");
+  EXPECT_TRUE(findProcedureLines(program, "p") == Lines({"from := 'file'"}));
+  EXPECT_TRUE(findProcedureLines(program, "other") == Lines({"o := 1"}));
+}
+
+TEST_F(ImportScanner, MainIsFoundInTheProgramAndLocalProceduresToo) {
+  const std::string program =
+      script("app/a.hdev", scriptXml({procedureXml("main", {"helper ()", "m := 2"}),
+                                      procedureXml("helper", {"h := 1"})}));
+  EXPECT_TRUE(findProcedureLines(program, "main") == Lines({"helper ()", "m := 2"}));
+  EXPECT_TRUE(findProcedureLines(program, "helper") == Lines({"h := 1"}));
+  EXPECT_TRUE(findProcedureLines(program, "absent").empty());
+}
+
+TEST_F(ImportScanner, ProceduresInImportedDirectoriesAreFound) {
+  scratch.write("deep/inner.hdvp", scriptXml({procedureXml("inner", {"i := 3"})}));
+  scratch.write("lib/outer.hdvp",
+                scriptXml({procedureXml("outer", {"import '../deep'", "inner ()"})}));
+  const std::string program =
+      script("app/a.hdev", scriptXml({procedureXml("main", {"import '../lib'"})}));
+  EXPECT_TRUE(findProcedureLines(program, "inner") == Lines({"i := 3"}));
+}
+
+TEST_F(ImportScanner, RootsThatDoNotExistAreNeverTheSame) {
+  const std::string program = script("app/a.hdev", scriptXml({procedureXml("main", {"x := 1"})}));
+  runSettings().procedureDirectories.push_back(scratch / "missing1");
+  runSettings().procedureDirectories.push_back(scratch / "missing2");
+  runSettings().halconroot = scratch / "no-halcon";
+  EXPECT_TRUE(scanScriptImports(program).empty());
+  EXPECT_TRUE(findProcedureLines(program, "main") == Lines({"x := 1"}));
+}
+
+TEST_F(ImportScanner, NamesWithPatternCharactersAreTakenLiterally) {
+  scratch.write(
+      "procs/lib.hdpl",
+      scriptXml({procedureXml("aab", {"wrong := 1"}), procedureXml("a+b", {"right := 1"}),
+                 procedureXml("axb", {"wrong := 2"}), procedureXml("a.b", {"right := 2"})}));
+  const std::string program = script("app/a.hdev", scriptXml({procedureXml("main", {"x := 1"})}));
+  runSettings().procedureDirectories.push_back(scratch / "procs");
+  EXPECT_TRUE(findProcedureLines(program, "a+b") == Lines({"right := 1"}));
+  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "a.b") == Lines({"right := 2"}));
+  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "(").empty());
+  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "a[").empty());
+}
+
+TEST_F(ImportScanner, ReadingFollowsTheLineRules) {
+  const std::string text =
+      "<procedure name=\"one\">\r\n<body>\r\n<l>a := 1</l>\r\n</body>\r\n"
+      "<procedure name=\"two\">\n<interface/>\n<l>outside := 1</l>\n<body>\n<c>* b</c>\n</body>\n"
+      "<body>\n<l>after</l>";
+  std::istringstream all(text);
+  EXPECT_TRUE(readBodyLines(all, "") == Lines({"a := 1", "* b", "after"}));
+  std::istringstream named(text);
+  EXPECT_TRUE(readBodyLines(named, "two") == Lines({"* b"}));
+  std::istringstream none("<l>x</l>\n<body>\n<l>y</l>\n");
+  EXPECT_TRUE(readBodyLines(none, "").empty());
+  EXPECT_TRUE(readBodyLines(scratch / "not-a-file.hdev", "").empty());
+}
+
+TEST_F(ImportScanner, HugeAndBinaryFilesGiveLinesOrNothing) {
+  const size_t mebibyte = 1 << 20;
+  const std::string huge(mebibyte, '>');
+  const std::string program = script(
+      "app/a.hdev", "<procedure name=\"main\">\n<body>\n<l" + huge + "\n<l>" + huge + "</l>\n" +
+                        std::string("<l>\0\xff\xfe>\x80</l>\n", 13) + "</body>\n");
+  const Lines lines = findProcedureLines(program, "main");
+  ASSERT_EQ(lines.size(), 2u);
+  // An import path no file system can examine is a missing import, not an error.
+  const std::string unexaminable = script(
+      "app/b.hdev", scriptXml({procedureXml("main", {"import '" + std::string(5000, 'x') + "'"})}));
+  EXPECT_TRUE(scanScriptImports(unexaminable).empty());
+  EXPECT_EQ(lines[0], "");  // everything up to the last ">" is the tag
+  EXPECT_EQ(lines[1], "\x80");
+}
+
+TEST_F(ImportScanner, LinkedDirectoryCyclesEnd) {
+  scratch.directory("procs/sub");
+  boost::system::error_code unsupported;
+  fs::create_directory_symlink(scratch / "procs", scratch.path() / "procs/sub/up", unsupported);
+  fs::create_directory_symlink(scratch / "procs", scratch.path() / "procs/sub/again", unsupported);
+  if (unsupported) GTEST_SKIP();
+  const std::string program =
+      script("app/a.hdev", scriptXml({procedureXml("main", {"import '../procs'"})}));
+  EXPECT_TRUE(scanScriptImports(program) == Lines({canonical("procs")}));
+  EXPECT_TRUE(findProcedureLines(program, "nowhere").empty());
+}
+
+}  // namespace
+}  // namespace Velotrax

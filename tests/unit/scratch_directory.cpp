@@ -1,0 +1,94 @@
+#include "scratch_directory.h"
+
+#include <fstream>
+
+namespace fs = boost::filesystem;
+
+namespace Velotrax {
+
+ScratchDirectory::ScratchDirectory()
+    : previous_(fs::current_path()),
+      path_(fs::canonical(fs::temp_directory_path()) / fs::unique_path("vx%%%%%%%%")) {
+  fs::create_directories(path_);
+  fs::current_path(path_);
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  boost::system::error_code ignored;
+  fs::current_path(previous_, ignored);
+  fs::remove_all(path_, ignored);
+}
+
+namespace {
+
+// In the platform's own separators, as the runner builds paths.
+fs::path native(const std::string& relative) {
+  return fs::path(relative).make_preferred();
+}
+
+}  // namespace
+
+std::string ScratchDirectory::operator/(const std::string& relative) const {
+  return (path_ / native(relative)).string();
+}
+
+std::string ScratchDirectory::write(const std::string& relative, const std::string& content) const {
+  const fs::path file = path_ / native(relative);
+  fs::create_directories(file.parent_path());
+  std::ofstream(file.string(), std::ios::binary) << content;
+  return file.string();
+}
+
+std::string ScratchDirectory::directory(const std::string& relative) const {
+  fs::create_directories(path_ / native(relative));
+  return (path_ / native(relative)).string();
+}
+
+namespace {
+
+std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string procedureXml(const std::string& name, const std::vector<std::string>& lines) {
+  std::string xml = "<procedure name=\"" + name + "\">\n<interface/>\n<body>\n";
+  for (const std::string& line : lines) {
+    const bool comment = !line.empty() && line[0] == '*';
+    xml += (comment ? "<c>" : "<l>") + escaped(line) + (comment ? "</c>\n" : "</l>\n");
+  }
+  return xml + "</body>\n<docu id=\"" + name + "\">\n<parameters/>\n</docu>\n</procedure>\n";
+}
+
+std::string scriptXml(const std::vector<std::string>& procedures) {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<hdevelop file_version=\"1.1\" halcon_version=\"13.0\">\n";
+  for (const std::string& procedure : procedures) xml += procedure;
+  return xml + "</hdevelop>\n";
+}
+
+}  // namespace Velotrax
