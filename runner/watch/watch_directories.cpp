@@ -33,7 +33,8 @@ void reportSkipped(const std::string& name, const std::exception& error, bool ve
 
 }  // namespace
 
-void watchDirectories(const std::vector<std::string>& directories) {
+void watchDirectories(const std::vector<std::string>& directories,
+                      const WatchCallbacks& callbacks) {
   const bool verbose = runSettings().verbose;
   boost::asio::io_context context;
   DirectoryMonitor monitor(context);
@@ -49,7 +50,10 @@ void watchDirectories(const std::vector<std::string>& directories) {
   }
   if (!watching) throw std::runtime_error("none of the directories could be watched");
   if (verbose) printNormal("starting watch mode");
-  monitor.waitForChange([](const boost::system::error_code&, const ChangeEvent&) {});
+  if (callbacks.watching) callbacks.watching();
+  monitor.waitForChange([&callbacks](const boost::system::error_code& error, const ChangeEvent&) {
+    if (!error && callbacks.changed) callbacks.changed();
+  });
   context.run();
 }
 

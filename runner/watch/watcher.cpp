@@ -1,6 +1,8 @@
 #include "watcher.h"
 
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <utility>
 
 #include <boost/thread/thread.hpp>
@@ -13,33 +15,63 @@ namespace Velotrax {
 
 namespace {
 
-void watch(const std::shared_ptr<WatchState>& state, const std::vector<std::string>& directories) {
+// Lets the loop wait until its watcher watches, so no change after the run's start is missed.
+class Registration {
+ public:
+  void announce() {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      done_ = true;
+    }
+    condition_.notify_all();
+  }
+  void await() {
+    std::unique_lock<std::mutex> hold(mutex_);
+    condition_.wait(hold, [this] { return done_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable condition_;
+  bool done_ = false;
+};
+
+void watch(const std::shared_ptr<WatchState>& state, const std::vector<std::string>& directories,
+           Registration& registration) {
   printNormal(kWatchMessage);
+  bool changed = false;
   try {
-    watchDirectories(directories);
-    state->markChange();
+    // The loop hears of the change at once; the watch is taken down afterwards.
+    watchDirectories(directories, {[&registration] { registration.announce(); },
+                                   [&state, &changed] {
+                                     changed = true;
+                                     state->markChange();
+                                   }});
     return;
   } catch (const std::exception& error) {
     std::string message = "unknown error in watching directories";
     if (runSettings().verbose) message += std::string(": ") + error.what();
-    printError(message);
+    if (!changed) printError(message);
   } catch (...) {
-    printError("unknown error in watching directories");
+    if (!changed) printError("unknown error in watching directories");
   }
-  state->markFailed();
+  registration.announce();
+  if (!changed) state->markFailed();
 }
 
 }  // namespace
 
 void startWatcher(std::shared_ptr<WatchState> state, std::vector<std::string> directories) {
+  auto registration = std::make_shared<Registration>();
   try {
-    boost::thread([state, directories = std::move(directories)] {
-      watch(state, directories);
+    boost::thread([state, directories = std::move(directories), registration] {
+      watch(state, directories, *registration);
     }).detach();
   } catch (...) {
     state->watcherGone();
     throw;
   }
+  registration->await();
 }
 
 }  // namespace Velotrax

@@ -15,7 +15,8 @@ constexpr const char* kWatchMessage =
     "exit.";
 
 // Starts a detached watcher that writes the watch message, watches `directories` and then marks
-// a change (or a failure) in `state`. The caller has claimed the watcher slot of `state`.
+// a change (or a failure) in `state`; returns once it watches (or has failed), so a change made
+// after that is never missed. The caller has claimed the watcher slot of `state`.
 void startWatcher(std::shared_ptr<WatchState> state, std::vector<std::string> directories);
 
 }  // namespace Velotrax
