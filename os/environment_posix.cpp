@@ -1,6 +1,8 @@
+#include <cerrno>
 #include <cstdlib>
 
 #include "environment.h"
+#include "system_error.h"
 
 namespace Velotrax::os {
 
@@ -9,8 +11,11 @@ std::string getEnvironment(const std::string& name) {
   return value ? value : "";
 }
 
-void setEnvironment(const std::string& name, const std::string& value) {
-  ::setenv(name.c_str(), value.c_str(), 1);
+bool setEnvironment(const std::string& name, const std::string& value, std::string* error) {
+  errno = 0;
+  if (::setenv(name.c_str(), value.c_str(), 1) == 0) return true;
+  if (error) *error = lastErrorText();
+  return false;
 }
 
 }  // namespace Velotrax::os

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "environment.h"
+#include "system_error.h"
 
 namespace Velotrax::os {
 
@@ -15,10 +16,14 @@ std::string getEnvironment(const std::string& name) {
   return result;
 }
 
-void setEnvironment(const std::string& name, const std::string& value) {
+bool setEnvironment(const std::string& name, const std::string& value, std::string* error) {
   // The Win32 block is what child processes inherit; the runtime's copy is what getenv reads.
-  SetEnvironmentVariableA(name.c_str(), value.c_str());
+  if (!SetEnvironmentVariableA(name.c_str(), value.c_str())) {
+    if (error) *error = lastErrorText();
+    return false;
+  }
   _putenv_s(name.c_str(), value.c_str());
+  return true;
 }
 
 }  // namespace Velotrax::os

@@ -1,14 +1,123 @@
-// Placeholder until bridge loading is built: reports that there is no engine bridge yet.
 #include "bridge_loader.h"
 
+#include <boost/filesystem/operations.hpp>
+#include <boost/filesystem/path.hpp>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
+
+#include "frontend/console.h"
+#include "frontend/run_settings.h"
+#include "halcon_platform.h"
+#include "os/file_version.h"
+#include "os/module.h"
 
 namespace Velotrax {
 
+namespace fs = boost::filesystem;
+
+namespace {
+
+// Named in the message about an unsupported HALCON version.
+constexpr const char* kSupportContact = "the Velotrax project (see its README.md)";
+
+std::string libraryFileName(const std::string& base) {
+  return kHalconPlatform.libraryPrefix + base + kHalconPlatform.librarySuffix;
+}
+
+[[noreturn]] void fail(const std::string& text) {
+  throw std::runtime_error(text);
+}
+
+// With --verbose, the failed step and its error number.
+void trace(const os::OsFailure& failure) {
+  if (runSettings().verbose && !failure.step.empty())
+    printError("Error in " + failure.step + ": " + std::to_string(failure.code));
+}
+
+// The version of the vision library the search order finds.
+os::FileVersion activeHalconVersion() {
+  const std::string fileName = libraryFileName("halconcpp");
+  os::OsFailure failure;
+  os::Module library = os::Module::loadByName(fileName, failure);
+  if (!library) {
+    trace(failure);
+    fail("Could not load " + fileName + ": " + failure.text);
+  }
+  library.keepLoaded();  // a failed attempt unloads nothing it loaded
+  const std::string path = library.path(failure);
+  if (path.empty()) {
+    trace(failure);
+    fail("could not find path of " + fileName);
+  }
+  const std::optional<os::FileVersion> version = os::fileVersion(path, failure);
+  if (!version) {
+    trace(failure);
+    fail("could not determine version of " + fileName);
+  }
+  library.unload();
+  return *version;
+}
+
+// The program's directory, then the current one; any entry of that name counts. The PATH
+// variable is not searched.
+std::optional<std::string> findBridge(const std::string& fileName) {
+  std::vector<fs::path> directories{fs::path(os::executablePath()).parent_path()};
+  boost::system::error_code error;
+  const fs::path current = fs::current_path(error);
+  if (!error) directories.push_back(current);
+  for (const fs::path& directory : directories) {
+    const fs::path candidate = directory / fileName;
+    if (fs::exists(fs::symlink_status(candidate, error))) return candidate.string();
+  }
+  return std::nullopt;
+}
+
+std::string unsupportedVersionMessage(const os::FileVersion& version, const std::string& details) {
+  const std::string product(kProductName);
+  std::ostringstream message;
+  message << "HALCON " << version.major << "." << version.minor << " is not supported by this "
+          << "version of " << product << " or HALCON was not (auto-)detected correctly. Hint: "
+          << "You can switch between different HALCON versions manually with the "
+          << "--halconversion (short: -n) command line flag.\n";
+  if (!runSettings().verbose)
+    message << "To get detailed information on this error, start " << product
+            << " again with the --verbose (short: -v) command line flag.\n";
+  message << "Please contact " << kSupportContact
+          << " if you need further assistance with an unknown HALCON version.";
+  if (runSettings().verbose) message << "\n Details: " << details;
+  return message.str();
+}
+
+template <class Entry>
+void bind(const os::Module& bridge, const char* name, Entry& entry) {
+  void* address = bridge.symbol(name);
+  if (!address) fail("could not resolve symbol " + std::string(name) + " in wrapper module");
+  entry = reinterpret_cast<Entry>(address);
+}
+
+}  // namespace
+
 EngineClient loadEngineClient() {
-  throw std::runtime_error(
-      "error: the HALCON engine is not available yet: this build of Velotrax has no engine "
-      "bridge, so it cannot run or query scripts");
+  EngineClient client;
+  const os::FileVersion version = activeHalconVersion();
+  const std::string fileName = "brimlet-" + std::to_string(version.major) + "." +
+                               std::to_string(version.minor) + kHalconPlatform.librarySuffix;
+  const std::optional<std::string> path = findBridge(fileName);
+  if (!path)
+    fail(unsupportedVersionMessage(version, "could not find the helper library " + fileName));
+
+  os::OsFailure failure;
+  os::Module bridge = os::Module::loadByPath(*path, failure);
+  if (!bridge) fail("Could not load " + *path + ": " + failure.text);
+  bridge.keepLoaded();  // the bridge stays until the process ends
+
+  // In resolution order; the first name missing ends the binding.
+#define VELOTRAX_BIND(name, result, parameters) bind(bridge, #name, client.name);
+  BRIMLET_EXPORTS(VELOTRAX_BIND)
+#undef VELOTRAX_BIND
+  client.module = std::make_shared<os::Module>(std::move(bridge));
+  return client;
 }
 
 }  // namespace Velotrax

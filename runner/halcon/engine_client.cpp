@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 #include <sstream>
+#include <vector>
 
 #include "bridge_loader.h"
 #include "hde_exception.h"
@@ -27,13 +28,13 @@ std::shared_ptr<std::remove_pointer_t<Handle>> hold(Handle handle, void (*releas
 const EngineClient& engineClient() {
   if (const EngineClient* created = client.load(std::memory_order_acquire)) return *created;
   // Concurrent first callers wait; a failed attempt leaves the client uncreated for the next.
-  std::lock_guard<std::mutex> hold(clientLock);
+  std::lock_guard<std::mutex> guard(clientLock);
   if (!client.load()) client.store(new EngineClient(loadEngineClient()), std::memory_order_release);
   return *client.load();
 }
 
 void installEngineClient(const EngineClient& fake) {
-  std::lock_guard<std::mutex> hold(clientLock);
+  std::lock_guard<std::mutex> guard(clientLock);
   client.store(new EngineClient(fake), std::memory_order_release);
 }
 
@@ -55,6 +56,10 @@ ProgramHolder holdProgram(ProgramHandle program) {
 }
 ProgramCallHolder holdProgramCall(ProgramCallHandle call) {
   return hold(call, engineClient().hfreeProgramCall);
+}
+
+TupleFillGuard::~TupleFillGuard() {
+  if (!completed_ && tuple_) engineClient().hfreeTuple(tuple_);
 }
 
 std::string tupleElementText(TupleHandle tuple, int64_t index) {
@@ -85,7 +90,10 @@ std::string engineVersion() {
   TupleHandle version = nullptr;
   throwIfFailed(engine.hgetsystem("version", &version));
   const TupleHolder held = holdTuple(version);
-  return engine.hgetTupleLength(version) == 1 ? tupleElementText(version, 0) : std::string();
+  std::vector<std::string> texts;
+  for (int64_t index = 0; index < engine.hgetTupleLength(version); ++index)
+    texts.push_back(tupleElementText(version, index));
+  return texts.size() == 1 ? texts.front() : std::string();
 }
 
 }  // namespace Velotrax

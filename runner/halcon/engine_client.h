@@ -49,11 +49,30 @@ ProcedureCallHolder holdProcedureCall(ProcedureCallHandle call);
 ProgramHolder holdProgram(ProgramHandle program);
 ProgramCallHolder holdProgramCall(ProgramCallHandle call);
 
+// Guards a tuple while it is being filled: frees it unless filling completed.
+class TupleFillGuard {
+ public:
+  explicit TupleFillGuard(TupleHandle tuple) : tuple_(tuple) {}
+  ~TupleFillGuard();
+  TupleFillGuard(const TupleFillGuard&) = delete;
+  TupleFillGuard& operator=(const TupleFillGuard&) = delete;
+
+  // Filling completed: the tuple is the caller's from now on.
+  TupleHandle complete() {
+    completed_ = true;
+    return tuple_;
+  }
+
+ private:
+  TupleHandle tuple_;
+  bool completed_ = false;
+};
+
 // Element `index` of a tuple as text: integers in decimal, reals like "%g", strings unquoted,
 // other types empty.
 std::string tupleElementText(TupleHandle tuple, int64_t index);
 
-// The engine's "version" system value; empty unless it has exactly one element.
+// The engine's "version" system value as text; empty unless it has exactly one element.
 std::string engineVersion();
 
 }  // namespace Velotrax

@@ -1,9 +1,137 @@
-// Placeholder until installation discovery is built: nothing to prepare.
 #include "halcon_environment.h"
+
+#include <boost/filesystem/operations.hpp>
+#include <boost/filesystem/path.hpp>
+#include <sstream>
+#include <string>
+
+#include "frontend/console.h"
+#include "frontend/run_settings.h"
+#include "halcon_platform.h"
+#include "installations.h"
+#include "os/environment.h"
+#include "os/module.h"
 
 namespace Velotrax {
 
+namespace fs = boost::filesystem;
+
+namespace {
+
+bool isDirectory(const fs::path& path) {
+  boost::system::error_code ignored;
+  return fs::is_directory(path, ignored);
+}
+
+bool isRegularFile(const fs::path& path) {
+  boost::system::error_code ignored;
+  return fs::is_regular_file(path, ignored);
+}
+
+void setVariable(const std::string& name, const std::string& value, bool verbose) {
+  const std::string setting = "Setting internal environment variable " + name + " to " + value;
+  if (verbose) printNormal(setting);
+  std::string error;
+  if (!os::setEnvironment(name, value, &error)) printError(setting + " failed: " + error);
+}
+
+// The root the run uses: --halconroot, a registered installation, or the inherited HALCONROOT.
+// False when --halconversion matches no installation.
+bool chooseRoot(RunSettings& settings, const std::string& inherited, std::string& root) {
+  if (settings.halconversion.empty()) {
+    root = settings.halconroot.empty() ? inherited : settings.halconroot;
+    return true;
+  }
+  const std::vector<InstallationRecord> found = findInstallations(settings.halconversion);
+  if (found.empty()) {
+    printError("could not find a HALCON version matching \"" + settings.halconversion +
+               "\" on your machine.");
+    return false;
+  }
+  const InstallationRecord& chosen = found.front();
+  root = chosen.root;
+  if (!root.empty()) {
+    if (!chosen.examplesDir.empty())
+      setVariable("HALCONEXAMPLES", chosen.examplesDir, settings.verbose);
+    if (!chosen.imagesDir.empty()) setVariable("HALCONIMAGES", chosen.imagesDir, settings.verbose);
+  }
+  return true;
+}
+
+// Says what is missing of the installation; never stops the run.
+void checkInstallation(const std::string& root, const fs::path& libraryDirectory, bool verbose) {
+  const HalconPlatform& platform = kHalconPlatform;
+  if (root.empty())
+    printError(std::string("The environment variable HALCONROOT does not exist.\n") +
+               "Please make sure you have installed the " + platform.architecture +
+               " architecture of HALCON.");
+  if (verbose && !isDirectory(root))
+    printError("Directory specified in HALCONROOT does not exist: " + root);
+
+  if (!isDirectory(libraryDirectory)) {
+    const fs::path other = platform.otherArchitecture ? fs::path(root) / platform.libraryDirectory /
+                                                            platform.otherArchitecture
+                                                      : fs::path();
+    std::ostringstream message;
+    if (!other.empty() && isDirectory(other)) {
+      message << "It seems you have installed the " << platform.otherArchitecture
+              << " architecture of HALCON at " << other.string() << " but you are using the "
+              << platform.architecture << " architecture of " << kProductName << "."
+              << " You have to either install the " << platform.architecture
+              << " architecture of HALCON or execute the " << platform.otherArchitecture
+              << " architecture of " << kProductName << ".";
+    } else {
+      message << "Could not find the required HALCON directory " << libraryDirectory.string()
+              << ". Please make sure you have installed the " << platform.architecture
+              << " architecture of HALCON at " << root << ".";
+    }
+    printError(message);
+  }
+
+  for (const char* base : {"halcon", "halconc", "halconcpp", "hdevenginecpp"}) {
+    const fs::path library =
+        libraryDirectory / (platform.libraryPrefix + std::string(base) + platform.librarySuffix);
+    if (!isRegularFile(library))
+      printError("warning: library " + library.string() + " does not exist");
+  }
+}
+
+void traceEnvironment(const std::string& root) {
+  std::ostringstream message;
+  message << "Using HALCON library with the following relevant environment variables:"
+          << "\n  HALCONROOT      : " << root
+          << "\n  HALCONARCH      : " << kHalconPlatform.architecture
+          << "\n  HALCONIMAGES    : " << os::getEnvironment("HALCONIMAGES")
+          << "\n  HALCONEXAMPLES  : " << os::getEnvironment("HALCONEXAMPLES")
+          << "\n  HALCONEXTENSIONS: " << os::getEnvironment("HALCONEXTENSIONS");
+  printNormal(message);
+}
+
+}  // namespace
+
 bool prepareHalconEnvironment() {
+  RunSettings& settings = runSettings();
+  const std::string inherited = os::getEnvironment("HALCONROOT");
+  std::string root;
+  if (!chooseRoot(settings, inherited, root)) return false;
+  settings.halconroot = root;
+  if (root != inherited) setVariable("HALCONROOT", root, settings.verbose);
+
+  const fs::path libraryDirectory =
+      fs::path(root) / kHalconPlatform.libraryDirectory / kHalconPlatform.architecture;
+  checkInstallation(root, libraryDirectory, settings.verbose);
+
+  const std::string directory = libraryDirectory.string();
+  if (settings.verbose)
+    printNormal("Setting search path for HALCON shared libraries to \"" + directory + "\"");
+  os::OsFailure failure;
+  if (!os::setDllDirectory(directory, failure)) {
+    printError("Could not set DLL search directory " + directory + ": " + failure.text);
+    printError("Could not set DLL search directory " + directory +
+               ". Probably the wrong HALCON library will be used.");
+  }
+
+  if (settings.verbose) traceEnvironment(root);
   return true;
 }
 

@@ -37,7 +37,10 @@ std::string engineErrorReport(const EngineErrorRecord& record) {
 }
 
 HDEException::HDEException(EngineErrorRecord* record)
-    : std::runtime_error(engineErrorReport(*record)),
-      record_(record, [](EngineErrorRecord* r) { engineClient().hclearErrorMsg(r); }) {}
+    : HDEException(std::shared_ptr<EngineErrorRecord>(
+          record, [](EngineErrorRecord* owned) { engineClient().hclearErrorMsg(owned); })) {}
+
+HDEException::HDEException(std::shared_ptr<EngineErrorRecord> record)
+    : std::runtime_error(engineErrorReport(*record)), record_(std::move(record)) {}
 
 }  // namespace Velotrax

@@ -21,6 +21,8 @@ class HDEException : public std::runtime_error {
   const EngineErrorRecord& record() const { return *record_; }
 
  private:
+  // The record is owned before the report is built, so a failing report still releases it.
+  explicit HDEException(std::shared_ptr<EngineErrorRecord> record);
   std::shared_ptr<EngineErrorRecord> record_;
 };
 

@@ -16,6 +16,17 @@ namespace Velotrax {
 
 namespace {
 
+// Status tests: an entry whose status cannot be read (a link to itself, say) is neither a
+// directory nor a file here, rather than an error that ends the whole scan.
+bool isDirectory(const fs::path& path) {
+  boost::system::error_code unreadable;
+  return fs::is_directory(path, unreadable);
+}
+bool isRegularFile(const fs::path& path) {
+  boost::system::error_code unreadable;
+  return fs::is_regular_file(path, unreadable);
+}
+
 bool hasExtension(const fs::path& path, const char* extension) {
   return boost::algorithm::iequals(path.extension().string(), extension);
 }
@@ -61,7 +72,7 @@ void searchDirectory(const fs::path& root, const std::string& procedureName,
   // Reads a candidate file and stops there (true), or starts listing the directory.
   auto enter = [&](const fs::path& directory) {
     for (const std::string& candidate : candidates) {
-      if (fs::is_regular_file(directory / candidate)) {
+      if (isRegularFile(directory / candidate)) {
         readProcedureFile((directory / candidate).string(), procedureName, lines, imports);
         return true;
       }
@@ -84,7 +95,7 @@ void searchDirectory(const fs::path& root, const std::string& procedureName,
       readProcedureFile(entry.string(), procedureName, lines, imports);
       listings.pop_back();  // no further entry of this directory
       stopped = true;
-    } else if (fs::is_directory(entry)) {
+    } else if (isDirectory(entry)) {
       if (!visited.insert(identity(entry)).second) continue;
       stopped = enter(entry);
     }
@@ -149,8 +160,7 @@ void readProcedureFile(const std::string& file, const std::string& procedureName
 void searchForProcedure(const std::string& path, const std::string& procedureName,
                         const std::vector<std::string>& candidates, std::vector<std::string>& lines,
                         std::vector<std::string>& imports) {
-  if (fs::is_directory(path))
-    return searchDirectory(path, procedureName, candidates, lines, imports);
+  if (isDirectory(path)) return searchDirectory(path, procedureName, candidates, lines, imports);
   if (hasExtension(path, ".hdpl") || hasExtension(path, ".hdev"))
     readProcedureFile(path, procedureName, lines, imports);
   else

@@ -17,9 +17,19 @@ LAUNCHER = os.environ.get("VELOTRAX_LAUNCHER", "")
 WINDOWS = LAUNCHER != ""
 TIMEOUT = 120
 
+
+def native_path(path):
+    """A path as the programs under test spell it: Z:\\... under Wine."""
+    return "Z:" + path.replace("/", "\\") if WINDOWS else path
+
+
+# The build's installation tree, which every run uses unless a test says otherwise.
+HALCONROOT = os.path.join(os.path.dirname(os.path.abspath(BIN)), "halconroot")
+
 _base_env = {k: v for k, v in os.environ.items()
              if k not in ("CLICOLOR_FORCE", "NO_COLOR", "DISPLAY", "VELOTRAX_IS_SLAVE")}
 _base_env["WINEDEBUG"] = "-all"
+_base_env["HALCONROOT"] = native_path(HALCONROOT)
 
 
 class Result:

@@ -1,8 +1,11 @@
 """Running and checking programs and procedures through the bridge and the stand-in engine:
 the argument checks, outputs, check mode, and the engine exception report."""
+import os
+
 import pytest
 
-from runs import BANNER, console, normalised, procedure, script, velotrax, write
+from conftest import run
+from runs import BANNER, HERE, console, normalised, procedure, script, velotrax, write
 
 COUNT_END = (" at the command line. Specify the correct number of control parameters at the "
              "command line.")
@@ -34,6 +37,8 @@ def scripts(tmp_path_factory):
     write(d, "divide.hdvp", script(procedure("divide", ["Q := A / 0", "R := 2", "S := 3",
                                                         "T := 4"], inputs=["A"],
                                              outputs=["Q"])))
+    write(d, "long_line.hdvp", script(procedure(
+        "long_line", ["* " + "x" * (1 << 20), "Q := 1 / 0", "R := 2"])))
     write(d, "failing_main.hdev", script(procedure(
         "main", ["* computes", "X := 1", "Y := [1, 2]", "Z := Y[5]", "W := 2"])))
     return d
@@ -174,3 +179,18 @@ class TestEngineExceptionReport:
         assert 'proc name: "main (failing_main.hdev)"' in shown
         assert "\n* computes\nX := 1\nY := [1, 2]\nZ := Y[5] <------------" in shown
         assert shown.endswith("\nW := 2\n\nExecution of program <dir>/failing_main.hdev failed.\n")
+
+    def test_a_mebibyte_line_is_shown_in_the_context_like_any_other(self, scripts):
+        r = console("long_line", cwd=scripts)
+        assert r.status == 1
+        context = r.out.split("\n\n")[2]
+        assert context == "* " + "x" * (1 << 20) + "\nQ := 1 / 0 <------------Division by zero\nR := 2"
+
+
+def test_the_first_command_of_the_readme():
+    """velotrax examples/fibonacci.hdvp 10, from the top of the checkout, as the README has it."""
+    r = run("velotrax", "examples/fibonacci.hdvp", "10", cwd=os.path.join(HERE, "..", ".."))
+    assert (r.status, r.err) == (0, "")
+    assert normalised(r.out) == (BANNER + "output control parameters:\nValue: 55\n"
+                                 "Sequence: [0, 1, 1, 2, 3, 5, 8, 13, 21, 34, 55]\n"
+                                 "Execution of procedure fibonacci succeeded (Nms).\n")

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "captured_output.h"
-#include "fake_engine.h"
+#include "fake_bridge.h"
 #include "frontend/run_settings.h"
 #include "scratch_directory.h"
 #include "test_framework.h"

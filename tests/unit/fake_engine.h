@@ -1,73 +1,46 @@
-// A fake engine bridge for driving the runner in-process: real tuples, procedures and programs
-// whose signatures, outputs and failures a test sets, and counts of everything created and
-// released. Installed once as the process's engine client.
+// A fake engine bridge for unit tests: installed as the process's engine client, it records each
+// call as one line ("hsetEngineAttributeInt \"debug_port\" 57786") and fails the exports it is
+// told to, returning an error record that it counts when released.
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <map>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "brimlet_exports.h"
 
-namespace Velotrax::fake {
+namespace Velotrax {
 
-using Element = std::variant<int64_t, double, std::string>;
-using Elements = std::vector<Element>;
+// A tuple element: 64-bit integer, double, text, or (monostate) an element of another type.
+using FakeElement = std::variant<int64_t, double, std::string, std::monostate>;
 
-struct Parameter {
-  std::string name;
-  int32_t dimension = 0;
+struct FakeEngine {
+  std::vector<std::string> calls;        // in call order
+  std::set<std::string> failing;         // exports that return an error record
+  std::vector<FakeElement> systemValue;  // what hgetsystem returns in a new tuple
+  int releasedRecords = 0;               // hclearErrorMsg calls with a record
+  int freedTuples = 0;                   // hfreeTuple calls with a tuple
+  int freedTexts = 0;                    // hfreeTupleElemString calls
+  OutputHandler normalOutput = nullptr;  // as set by hsetStdOutHandler
+  OutputHandler errorOutput = nullptr;   // as set by hsetStdErrHandler
+
+  // Forgets all calls and settings.
+  void reset();
+  // Calls whose line starts with `prefix`, in order.
+  std::vector<std::string> callsOf(const std::string& prefix) const;
 };
 
-// A procedure the fake engine knows by name.
-struct Procedure {
-  std::vector<Parameter> inputIconic, outputIconic, inputCtrl, outputCtrl;
-  std::vector<Elements> outputs;  // one per output control parameter
-};
+// The fake, installed as the engine client on first use.
+FakeEngine& fakeEngine();
 
-// An error record as the bridge would return it.
-struct Failure {
-  int32_t type = 2;
-  std::string procName;
-  int32_t errorCode = 0;
-  int32_t progLine = -1;
-  std::string message;
-  std::string errorText;
-};
+// A new tuple of the fake holding `elements`, owned like a bridge tuple.
+TupleHandle fakeTuple(std::vector<FakeElement> elements);
 
-struct Engine {
-  std::map<std::string, Procedure> procedures;
-  std::map<std::string, Failure> loadFailures;     // by procedure name or program path
-  std::map<std::string, Failure> executeFailures;  // likewise
-  bool failOutputCount = false;                    // once a call has been executed
-  int32_t failOutputTuple = 0;    // 1-based index whose tuple read fails; 0 for none
-  int32_t failCreateTupleAt = 0;  // the n-th hcreateTuple fails; 0 for none
+// A record as the bridge allocates it; the fake releases it through hclearErrorMsg.
+EngineErrorRecord* fakeRecord(int32_t type, const char* procName, const char* progLineName,
+                              int32_t errorCode, int32_t progLine, const char* message,
+                              const char* extendedErrorInfo);
 
-  // What happened.
-  int tuplesCreated = 0;
-  int tuplesFreed = 0;
-  int recordsCreated = 0;
-  int recordsReleased = 0;
-  int executions = 0;
-  std::vector<std::string> releases;  // "call", "procedure", "program call", "program" in order
-  std::vector<Elements> inputs;       // the tuples handed to the last call, by index
-};
-
-// The state behind the fake entries; reset() clears it.
-Engine& engine();
-void reset();
-
-// Makes the fake the process's engine client (once; later calls do nothing).
-void install();
-
-// A tuple created through the fake entries, and its elements.
-TupleHandle makeTuple(const Elements& elements);
-Elements elementsOf(TupleHandle tuple);
-
-// A record the runner must release, as a failing bridge entry returns it.
-EngineErrorRecord* makeRecord(const Failure& failure);
-
-}  // namespace Velotrax::fake
+}  // namespace Velotrax

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "captured_output.h"
-#include "fake_engine.h"
+#include "fake_bridge.h"
 #include "frontend/run_settings.h"
 #include "halcon/hde_exception.h"
 #include "test_framework.h"

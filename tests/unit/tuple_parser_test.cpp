@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_engine.h"
+#include "fake_bridge.h"
 #include "test_framework.h"
 
 namespace Velotrax {

@@ -1,0 +1,21 @@
+// The version a shared library carries.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "system_error.h"
+
+namespace Velotrax::os {
+
+struct FileVersion {
+  unsigned major;
+  unsigned minor;
+};
+
+// The major.minor version of the library file at `path`: on Windows its version resource, on
+// Linux the ".so.<major>.<minor>..." suffix of the real file behind its links. Nothing, with
+// `failure` naming the failed step, when it cannot be read.
+std::optional<FileVersion> fileVersion(const std::string& path, OsFailure& failure);
+
+}  // namespace Velotrax::os

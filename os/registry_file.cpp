@@ -1,0 +1,239 @@
+#include "registry_file.h"
+
+#include <stdexcept>
+
+#include "utf16.h"
+
+namespace Velotrax::winreg {
+
+namespace {
+
+// The registry's own limits.
+constexpr size_t kMaxKeyNameLength = 255;  // UTF-16 units of one key name
+constexpr size_t kMaxKeyDepth = 512;       // levels below a root key
+constexpr size_t kMaxValueNameLength = 16383;
+
+constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::u16string_view kRootKeys[] = {u"HKEY_LOCAL_MACHINE", u"HKEY_CURRENT_USER",
+                                             u"HKEY_CLASSES_ROOT", u"HKEY_USERS",
+                                             u"HKEY_CURRENT_CONFIG"};
+
+std::u16string folded(std::u16string_view name) {
+  std::u16string result(name);
+  for (char16_t& unit : result)
+    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit - u'A' + u'a');
+  return result;
+}
+
+std::string_view trimmed(std::string_view line) {
+  const size_t first = line.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return line.substr(first, line.find_last_not_of(" \t") - first + 1);
+}
+
+bool decode(std::string_view bytes, std::u16string& text) {
+  try {
+    text = os::utf8ToUtf16(bytes);
+    return true;
+  } catch (const std::range_error&) {
+    return false;
+  }
+}
+
+// A quoted string starting at line[at] == '"'; moves `at` past the closing quote.
+bool quoted(std::string_view line, size_t& at, std::u16string& text) {
+  std::string bytes;
+  for (++at; at < line.size(); ++at) {
+    char c = line[at];
+    if (c == '"') {
+      ++at;
+      return decode(bytes, text);
+    }
+    if (c == '\\') {
+      if (++at == line.size() || (line[at] != '\\' && line[at] != '"')) return false;
+      c = line[at];
+    }
+    bytes.push_back(c);
+  }
+  return false;
+}
+
+bool isHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Bytes of a hex value: "0a,ff,..." with an optional trailing backslash.
+bool hexBytes(std::string_view data, bool& continues) {
+  continues = !data.empty() && data.back() == '\\';
+  if (continues) data = trimmed(data.substr(0, data.size() - 1));
+  for (size_t at = 0; at < data.size();) {
+    if (at + 1 >= data.size() || !isHexDigit(data[at]) || !isHexDigit(data[at + 1])) return false;
+    at += 2;
+    if (at < data.size() && data[at++] != ',') return false;
+  }
+  return true;
+}
+
+// The data after '=': a string, dword: or hex[(type)]: bytes.
+bool valueData(std::string_view data, FileKey::Value& value, bool& continues) {
+  continues = false;
+  if (!data.empty() && data[0] == '"') {
+    size_t at = 0;
+    value.isString = true;
+    return quoted(data, at, value.text) && at == data.size();
+  }
+  value.isString = false;
+  if (data.substr(0, 6) == "dword:") {
+    data.remove_prefix(6);
+    if (data.empty() || data.size() > 8) return false;
+    for (char c : data)
+      if (!isHexDigit(c)) return false;
+    return true;
+  }
+  if (data.substr(0, 3) != "hex") return false;
+  data.remove_prefix(3);
+  if (!data.empty() && data[0] == '(') {
+    const size_t close = data.find(')');
+    if (close == std::string_view::npos || close == 1 || close > 9) return false;
+    for (char c : data.substr(1, close - 1))
+      if (!isHexDigit(c)) return false;
+    data.remove_prefix(close + 1);
+  }
+  if (data.empty() || data[0] != ':') return false;
+  return hexBytes(trimmed(data.substr(1)), continues);
+}
+
+class Parser {
+ public:
+  Parser(const std::string& fileName, RegistryFile& file) : fileName_(fileName), file_(file) {}
+
+  void line(size_t number, std::string_view text) {
+    text = trimmed(text);
+    if (continuing_) {
+      bool more = false;
+      if (text.empty() || !hexBytes(text, more))
+        return malformed(number, "bad continuation of a hex value");
+      continuing_ = more;
+      return;
+    }
+    if (text.empty() || text[0] == ';') return;
+    if (text[0] == '[') return section(number, text);
+    if (text[0] == '"' || text[0] == '@') return valueLine(number, text);
+    malformed(number, "neither a key nor a value");
+  }
+
+  void end(size_t lastLine) {
+    if (continuing_) malformed(lastLine, "hex value continues past the end of the file");
+  }
+
+ private:
+  void malformed(size_t number, const char* reason) {
+    file_.warnings.push_back("warning: registry file " + fileName_ + " line " +
+                             std::to_string(number) + " is malformed (" + reason +
+                             "); the key it belongs to cannot be opened");
+    if (current_) current_->damaged = true;
+    continuing_ = false;
+  }
+
+  void section(size_t number, std::string_view text) {
+    current_ = nullptr;
+    if (text.back() != ']' || text.size() < 3 || text[1] == '-')
+      return malformed(number, "bad key line");
+    std::u16string path;
+    if (!decode(text.substr(1, text.size() - 2), path)) return malformed(number, "bad key name");
+    std::vector<std::u16string_view> names;
+    for (size_t start = 0;;) {
+      const size_t slash = path.find(u'\\', start);
+      names.push_back(std::u16string_view(path).substr(start, slash - start));
+      if (slash == std::u16string::npos) break;
+      start = slash + 1;
+    }
+    bool knownRoot = false;
+    for (std::u16string_view root : kRootKeys) knownRoot |= folded(root) == folded(names[0]);
+    if (!knownRoot) return malformed(number, "unknown root key");
+    if (names.size() > kMaxKeyDepth + 1) return malformed(number, "key nested too deeply");
+    for (std::u16string_view name : names)
+      if (name.empty() || name.size() > kMaxKeyNameLength) return malformed(number, "bad key name");
+    FileKey* key = &file_.root;
+    for (std::u16string_view name : names) {
+      auto [entry, added] = key->subkeyIndex.try_emplace(folded(name), key->subkeys.size());
+      if (added) {
+        key->subkeys.push_back(std::make_unique<FileKey>());
+        key->subkeys.back()->name = name;
+      }
+      key = key->subkeys[entry->second].get();
+    }
+    current_ = key;
+  }
+
+  void valueLine(size_t number, std::string_view text) {
+    std::u16string name;  // '@' names the default value, whose name is empty
+    size_t at = text[0] == '"' ? 0 : 1;
+    if (at == 0 && !quoted(text, at, name)) return malformed(number, "bad value name");
+    if (name.size() > kMaxValueNameLength) return malformed(number, "value name too long");
+    if (at >= text.size() || text[at] != '=') return malformed(number, "no '=' after the name");
+    FileKey::Value value;
+    bool continues = false;
+    if (!valueData(text.substr(at + 1), value, continues)) return malformed(number, "bad value");
+    if (!current_) return malformed(number, "value outside a key");
+    current_->values[folded(name)] = std::move(value);
+    continuing_ = continues;
+  }
+
+  const std::string& fileName_;
+  RegistryFile& file_;
+  FileKey* current_ = nullptr;  // the key of the section being read
+  bool continuing_ = false;     // the previous line ended a hex value with a backslash
+};
+
+}  // namespace
+
+const FileKey* FileKey::subkey(std::u16string_view name) const {
+  const auto entry = subkeyIndex.find(folded(name));
+  return entry == subkeyIndex.end() ? nullptr : subkeys[entry->second].get();
+}
+
+const FileKey::Value* FileKey::value(std::u16string_view name) const {
+  const auto entry = values.find(folded(name));
+  return entry == values.end() ? nullptr : &entry->second;
+}
+
+RegistryFile parseRegistryFile(std::string_view text, const std::string& fileName) {
+  RegistryFile file;
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
+  Parser parser(fileName, file);
+  size_t number = 0;
+  for (size_t start = 0; start <= text.size(); ++number) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (number == 0 && trimmed(line) != kHeader) {
+      file.usable = false;
+      file.warnings.push_back("warning: registry file " + fileName +
+                              " line 1 is malformed (expected \"" + std::string(kHeader) +
+                              "\"); no key can be opened");
+      return file;
+    }
+    if (number > 0) parser.line(number + 1, line);
+    start = end + 1;
+  }
+  parser.end(number);
+  return file;
+}
+
+const FileKey* findKey(const RegistryFile& file, std::u16string_view path) {
+  if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);
+  const FileKey* key = &file.root;
+  for (size_t start = 0; key;) {
+    const size_t slash = path.find(u'\\', start);
+    key = key->subkey(path.substr(start, slash - start));
+    if (slash == std::u16string_view::npos) break;
+    start = slash + 1;
+  }
+  return key;
+}
+
+}  // namespace Velotrax::winreg

@@ -1,0 +1,90 @@
+#include "utf16.h"
+
+#include <stdexcept>
+
+namespace Velotrax::os {
+
+namespace {
+
+[[noreturn]] void badConversion() {
+  throw std::range_error("bad conversion");
+}
+
+bool continuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::u16string utf8ToUtf16(std::string_view text) {
+  std::u16string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    char32_t point;
+    size_t length;
+    char32_t smallest;  // below this the form is overlong
+    if (lead < 0x80) {
+      result.push_back(lead);
+      ++i;
+      continue;
+    } else if ((lead & 0xE0) == 0xC0) {
+      point = lead & 0x1F, length = 2, smallest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      point = lead & 0x0F, length = 3, smallest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      point = lead & 0x07, length = 4, smallest = 0x10000;
+    } else {
+      badConversion();
+    }
+    if (text.size() - i < length) badConversion();
+    for (size_t k = 1; k < length; ++k) {
+      const unsigned char byte = static_cast<unsigned char>(text[i + k]);
+      if (!continuation(byte)) badConversion();
+      point = (point << 6) | (byte & 0x3F);
+    }
+    if (point < smallest || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+      badConversion();
+    if (point >= 0x10000) {
+      point -= 0x10000;
+      result.push_back(static_cast<char16_t>(0xD800 + (point >> 10)));
+      result.push_back(static_cast<char16_t>(0xDC00 + (point & 0x3FF)));
+    } else {
+      result.push_back(static_cast<char16_t>(point));
+    }
+    i += length;
+  }
+  return result;
+}
+
+std::string utf16ToUtf8(std::u16string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t point = text[i];
+    if (point >= 0xD800 && point <= 0xDBFF) {
+      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) badConversion();
+      point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (point >= 0xDC00 && point <= 0xDFFF) {
+      badConversion();
+    }
+    if (point < 0x80) {
+      result.push_back(static_cast<char>(point));
+    } else if (point < 0x800) {
+      result.push_back(static_cast<char>(0xC0 | (point >> 6)));
+      result.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    } else if (point < 0x10000) {
+      result.push_back(static_cast<char>(0xE0 | (point >> 12)));
+      result.push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    } else {
+      result.push_back(static_cast<char>(0xF0 | (point >> 18)));
+      result.push_back(static_cast<char>(0x80 | ((point >> 12) & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+    }
+  }
+  return result;
+}
+
+}  // namespace Velotrax::os
