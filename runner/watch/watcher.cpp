@@ -1,5 +1,6 @@
 #include "watcher.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -15,6 +16,9 @@ namespace Velotrax {
 
 namespace {
 
+// Registering takes a few milliseconds at most; this only bounds a registration that hangs.
+constexpr std::chrono::seconds kRegistrationPatience{2};
+
 // Lets the loop wait until its watcher watches, so no change after the run's start is missed.
 class Registration {
  public:
@@ -25,9 +29,11 @@ class Registration {
     }
     condition_.notify_all();
   }
-  void await() {
+  // Returns once the watcher watches, or after `patience` when it still does not (a directory
+  // on a network share that does not answer, say): the run then goes ahead without it.
+  void await(std::chrono::milliseconds patience) {
     std::unique_lock<std::mutex> hold(mutex_);
-    condition_.wait(hold, [this] { return done_; });
+    condition_.wait_for(hold, patience, [this] { return done_; });
   }
 
  private:
@@ -71,7 +77,7 @@ void startWatcher(std::shared_ptr<WatchState> state, std::vector<std::string> di
     state->watcherGone();
     throw;
   }
-  registration->await();
+  registration->await(kRegistrationPatience);
 }
 
 }  // namespace Velotrax
