@@ -70,10 +70,7 @@ bool loadDependencies(const std::string& path, std::vector<Module>& loaded,
                       std::set<std::string>& seen, OsFailure& failure) {
   for (const std::string& name : neededLibraries(path)) {
     if (!seen.insert(name).second) continue;
-    if (void* present = ::dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
-      ::dlclose(present);
-      continue;
-    }
+    // One already loaded from there is found again by the loader, at the cost of a reference.
     const std::string candidate = findInSearchDirectories(name);
     if (candidate.empty()) continue;  // left to the system's search
     if (!loadDependencies(candidate, loaded, seen, failure)) return false;

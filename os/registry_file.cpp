@@ -12,6 +12,8 @@ namespace {
 constexpr size_t kMaxKeyNameLength = 255;  // UTF-16 units of one key name
 constexpr size_t kMaxKeyDepth = 512;       // levels below a root key
 constexpr size_t kMaxValueNameLength = 16383;
+// Warnings named one by one; a file broken throughout gets one line for the rest.
+constexpr size_t kMaxWarnings = 20;
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -125,13 +127,19 @@ class Parser {
 
   void end(size_t lastLine) {
     if (continuing_) malformed(lastLine, "hex value continues past the end of the file");
+    if (unnamed_ > 0)
+      file_.warnings.push_back("warning: registry file " + fileName_ + " has " +
+                               std::to_string(unnamed_) + " more malformed lines");
   }
 
  private:
   void malformed(size_t number, const char* reason) {
-    file_.warnings.push_back("warning: registry file " + fileName_ + " line " +
-                             std::to_string(number) + " is malformed (" + reason +
-                             "); the key it belongs to cannot be opened");
+    if (file_.warnings.size() < kMaxWarnings)
+      file_.warnings.push_back("warning: registry file " + fileName_ + " line " +
+                               std::to_string(number) + " is malformed (" + reason +
+                               "); the key it belongs to cannot be opened");
+    else
+      ++unnamed_;
     if (current_) current_->damaged = true;
     continuing_ = false;
   }
@@ -185,6 +193,7 @@ class Parser {
   RegistryFile& file_;
   FileKey* current_ = nullptr;  // the key of the section being read
   bool continuing_ = false;     // the previous line ended a hex value with a backslash
+  size_t unnamed_ = 0;          // malformed lines beyond the warnings named one by one
 };
 
 }  // namespace

@@ -30,8 +30,8 @@ struct EngineClient {
 // concurrent first calls, retried after a failure). Loading failures are std::runtime_error.
 const EngineClient& engineClient();
 
-// Makes `client` the process's client without loading anything: for tests that drive the
-// runner against fake entries. Must be called before the first engineClient().
+// Makes `client` the process's client without loading anything, in place of any earlier one:
+// for tests that drive the runner against fake entries.
 void installEngineClient(const EngineClient& client);
 
 // Throws a non-null record as HDEException, which takes ownership of it.

@@ -118,7 +118,7 @@ def test_option_error_box_then_error_notice(session):
 def test_no_dialogs_suppresses_the_notice(session):
     s = session("--no-dialogs", "x.hdev")
     status, out, err = s.finish()
-    assert status == 1 and out == "Velotrax 1.0.4\n\n" and "not built yet" in err
+    assert status == 1 and out == "Velotrax 1.0.4\n\n" and "Execution of program x.hdev failed." in err
 
 
 def test_the_open_dialog_returns_the_typed_name(session):
@@ -130,7 +130,7 @@ def test_the_open_dialog_returns_the_typed_name(session):
     status, out, err = s.finish()
     assert status == 1
     assert out == "Velotrax 1.0.4\n\n"
-    assert "not built yet" in err
+    assert "Execution of procedure proc failed." in err
 
 
 def test_a_cancelled_dialog_prints_usage(session):

@@ -141,6 +141,15 @@ TEST(RegistryFile, LimitsOfNamesAndDepth) {
       1u);
 }
 
+TEST(RegistryFile, AFileBrokenThroughoutGetsTwentyWarningsAndASummary) {
+  std::string text = kHeader + "[HKEY_LOCAL_MACHINE\\K]\n";
+  for (int i = 0; i < 1000; ++i) text += "broken\n";
+  const RegistryFile file = parseRegistryFile(text, "f.reg");
+  ASSERT_EQ(file.warnings.size(), 21u);
+  EXPECT_NE(file.warnings[19].find(" line 22 "), std::string::npos);
+  EXPECT_EQ(file.warnings[20], "warning: registry file f.reg has 980 more malformed lines");
+}
+
 TEST(RegistryFile, AFileWithoutTheHeaderOpensNothing) {
   for (const std::string& text :
        {std::string(""), std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n"),

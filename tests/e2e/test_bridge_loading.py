@@ -1,0 +1,148 @@
+"""Loading the bridge that matches the active HALCON version: every way it fails, where the
+bridge is looked for, and that the process really uses the chosen installation's libraries."""
+import os
+import re
+import shutil
+
+import pytest
+
+from binding_support import (BRIDGE_FILE, BRIDGES, BUILD_ROOT, PROGRAM, REAL_BRIDGE,
+                             installation, library, run_copy)
+from conftest import BIN, HALCONROOT, WINDOWS, native_path, run
+
+ANSWER = "halconversion:13.0.1\n"
+HALCONCPP = library("halconcpp")
+
+
+def unsupported(version, verbose):
+    return (f"HALCON {version} is not supported by this version of Velotrax or HALCON was not "
+            "(auto-)detected correctly. Hint: You can switch between different HALCON versions "
+            "manually with the --halconversion (short: -n) command line flag.\n"
+            + ("" if verbose else "To get detailed information on this error, start Velotrax "
+               "again with the --verbose (short: -v) command line flag.\n")
+            + "Please contact the Velotrax project (see its README.md) if you need further "
+            "assistance with an unknown HALCON version."
+            + (f"\n Details: could not find the helper library brimlet-{version}"
+               + (".dll" if WINDOWS else ".so") if verbose else "") + "\n")
+
+
+def errors_after_preparation(err):
+    """The error lines that follow the preparation's messages about what is missing."""
+    return [line for line in err.splitlines() if line.strip() and not line.startswith(
+        ("warning: library ", "Could not find the required HALCON directory "))]
+
+
+@pytest.fixture
+def copied_runner(tmp_path):
+    """A copy of velotrax alone in a directory of its own, and an empty working directory."""
+    home = tmp_path / "exe"
+    work = tmp_path / "work"
+    home.mkdir()
+    work.mkdir()
+    shutil.copy(os.path.join(BIN, PROGRAM), home / PROGRAM)
+    return home, work
+
+
+class TestLoadingFailures:
+    def test_no_vision_library(self, tmp_path):
+        env = {"HALCONROOT": native_path(str(tmp_path))}
+        r = run("velotrax", "--get-version", env=env)
+        assert (r.status, r.out) == (1, "")
+        # The system's text follows, with the line break Windows ends it with.
+        failure = errors_after_preparation(r.err)[-1]
+        if WINDOWS:
+            assert failure.startswith(f"Could not load {HALCONCPP}: ") and failure[30:].strip()
+        else:
+            assert failure == (f"Could not load {HALCONCPP}: {HALCONCPP}: cannot open shared "
+                               "object file: No such file or directory")
+            verbose = run("velotrax", "--get-version", "-v", env=env)
+            assert verbose.err.splitlines()[-2:] == ["Error in dlopen: 2", failure]
+
+    def test_version_that_cannot_be_read(self):
+        env = {"HALCONROOT": installation("halcon-noversion")}
+        r = run("velotrax", "--get-version", env=env)
+        assert (r.status, r.out) == (1, "")
+        assert errors_after_preparation(r.err) == [f"could not determine version of {HALCONCPP}"]
+        verbose = run("velotrax", "--get-version", "-v", env=env)
+        step, failure = errors_after_preparation(verbose.err)
+        step_pattern = (r"Error in GetFileVersionInfoSize: \d+" if WINDOWS else
+                        r"Error in version suffix of libhalconcpp\.so: 22")
+        assert re.fullmatch(step_pattern, step)
+        assert failure == f"could not determine version of {HALCONCPP}"
+
+    @pytest.mark.parametrize("verbose", [False, True], ids=["plain", "verbose"])
+    def test_no_bridge_for_the_version(self, verbose):
+        r = run("velotrax", "--get-version", *(["-v"] if verbose else []),
+                env={"HALCONROOT": installation("halcon-12.0")})
+        assert r.status == 1
+        assert r.err == unsupported("12.0", verbose)
+
+    def test_a_bridge_without_every_export(self):
+        r = run_copy(os.path.join(BRIDGES, "no-prepare-shutdown", PROGRAM), "--get-version")
+        assert (r.status, r.out, r.err) == (
+            1, "", "could not resolve symbol hprepareShutdown in wrapper module\n")
+
+
+class TestBridgeLookup:
+    def test_beside_the_program_wins_over_the_working_directory(self, copied_runner):
+        home, work = copied_runner
+        shutil.copy(REAL_BRIDGE, home / BRIDGE_FILE)
+        (work / BRIDGE_FILE).mkdir()  # loading this one would fail
+        r = run_copy(str(home / PROGRAM), "--get-version", cwd=work)
+        assert (r.status, r.out, r.err) == (0, ANSWER, "")
+
+    def test_the_working_directory_is_second_and_any_entry_counts(self, copied_runner):
+        home, work = copied_runner
+        (work / BRIDGE_FILE).mkdir()
+        r = run_copy(str(home / PROGRAM), "--get-version", cwd=work)
+        assert (r.status, r.out) == (1, "")
+        prefix = f"Could not load {native_path(str(work / BRIDGE_FILE))}: "
+        assert r.err.startswith(prefix) and len(r.err) > len(prefix) + 1
+        shutil.copy(REAL_BRIDGE, home / "x")  # a file of another name is no bridge
+        (work / BRIDGE_FILE).rmdir()
+        shutil.copy(REAL_BRIDGE, work / BRIDGE_FILE)
+        assert run_copy(str(home / PROGRAM), "--get-version", cwd=work).out == ANSWER
+
+    def test_path_is_not_searched(self, copied_runner):
+        home, work = copied_runner
+        path = native_path(BIN) + (";" if WINDOWS else ":") + os.environ.get("PATH", "")
+        r = run_copy(str(home / PROGRAM), "--get-version", cwd=work, env={"PATH": path})
+        assert (r.status, r.err) == (1, unsupported("13.0", False))
+
+
+@pytest.mark.skipif(WINDOWS, reason="ELF search paths")
+def test_the_bridge_names_no_search_path():
+    """Its libraries come from the installation the runner chose, never from the build's."""
+    import subprocess
+    dynamic = subprocess.run(["readelf", "-d", REAL_BRIDGE], capture_output=True, text=True,
+                             check=True).stdout
+    assert "(NEEDED)" in dynamic and "libhalconcpp" in dynamic
+    assert "(RPATH)" not in dynamic and "(RUNPATH)" not in dynamic
+
+
+class TestChosenInstallation:
+    """Two installations of different versions, one after the other: the process maps the
+    libraries of the one chosen, as the recording bridge reports from inside it."""
+
+    @staticmethod
+    def mapped(tmp_path, root):
+        log = tmp_path / "calls.log"
+        log.unlink(missing_ok=True)
+        r = run_copy(os.path.join(BRIDGES, "recording", PROGRAM), "--get-version", env={
+            "HALCONROOT": root, "VELOTRAX_BRIDGE_TARGET": native_path(REAL_BRIDGE),
+            "VELOTRAX_BRIDGE_LOG": native_path(str(log))})
+        assert (r.status, r.out, r.err) == (0, ANSWER, "")
+        return [line[7:] for line in log.read_text().splitlines() if line.startswith("mapped ")]
+
+    def test_each_root_brings_its_own_libraries(self, tmp_path):
+        for root in (BUILD_ROOT, installation("halcon-13.0.2"), BUILD_ROOT):
+            files = self.mapped(tmp_path, root)
+            names = sorted(os.path.basename(f.replace("\\", "/")) for f in files)
+            if WINDOWS:
+                assert names == ["halcon.dll", "halconcpp.dll", "hdevenginecpp.dll"]
+            else:
+                version = "13.0.2" if root.endswith("halcon-13.0.2") else "13.0.1"
+                assert names == [f"lib{base}.so.{version}"
+                                 for base in ("halcon", "halconcpp", "hdevenginecpp")]
+            for file in files:
+                assert file.startswith(root + ("\\" if WINDOWS else "/")), file
