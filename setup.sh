@@ -8,9 +8,9 @@ packages=(
   cmake ninja-build g++ pkg-config dpkg-dev xz-utils
   libboost1.81-dev libboost-program-options1.81-dev libboost-filesystem1.81-dev
   libboost-system1.81-dev libboost-thread1.81-dev libboost-regex1.81-dev
-  libgtest-dev libgmock-dev libpugixml-dev python3 python3-pytest
-  g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool xauth strace
-  clang-14 libclang-rt-14-dev hyperfine
+  libgtest-dev libgmock-dev libpugixml-dev libpng-dev libx11-dev libxrandr-dev python3 python3-pytest
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xdotool xauth strace x11-utils
+  clang clang-14 clang-format libclang-rt-14-dev libfuzzer-14-dev hyperfine
 )
 missing=()
 for package in "${packages[@]}"; do
@@ -22,7 +22,7 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# Debian has no Boost or pugixml for MinGW: build them from Debian's own source.
+# Debian has no Boost, pugixml or libpng for MinGW: build them from Debian's own source.
 scripts/mingw-deps.sh
 
 jobs=$(nproc)

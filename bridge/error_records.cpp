@@ -7,8 +7,15 @@ namespace brimlet {
 
 namespace {
 
-// Not a vision-library code: the stand-in and the vendor's library give it a text of its own.
-constexpr int kUnexpectedFailureCode = 21024;
+// The code of a failure that is neither a vision-library nor an engine exception; the vision
+// library gives it a text of its own.
+constexpr int kUnexpectedFailureCode = 21090;
+
+// Returned when not even a record can be allocated, so that the failure is still reported.
+// Never freed: its texts are static too.
+char outOfMemoryText[] = "out of memory";
+EngineErrorRecord outOfMemory{1,  nullptr,         nullptr, kUnexpectedFailureCode,
+                              -1, outOfMemoryText, nullptr, nullptr};
 
 EngineErrorRecord* newRecord(int32_t type) {
   auto* record = static_cast<EngineErrorRecord*>(std::calloc(1, sizeof(EngineErrorRecord)));
@@ -18,7 +25,7 @@ EngineErrorRecord* newRecord(int32_t type) {
 
 // The library's standard text and extended information, read right after the exception was
 // caught; a failure leaves the field null.
-void addErrorTexts(EngineErrorRecord* record) {
+void addErrorTexts(EngineErrorRecord* record) noexcept {
   try {
     HalconCpp::HTuple text;
     HalconCpp::GetErrorText(record->errorCode, &text);
@@ -36,7 +43,7 @@ void addErrorTexts(EngineErrorRecord* record) {
 
 }  // namespace
 
-char* copyText(const char* text) {
+char* copyText(const char* text) noexcept {
   if (!text) return nullptr;
   const size_t length = std::strlen(text);
   auto* copy = static_cast<char*>(std::calloc(length + 1, 1));
@@ -44,9 +51,9 @@ char* copyText(const char* text) {
   return copy;
 }
 
-EngineErrorRecord* recordFrom(const HalconCpp::HException& e) {
+EngineErrorRecord* recordFrom(const HalconCpp::HException& e) noexcept {
   EngineErrorRecord* record = newRecord(1);
-  if (!record) return nullptr;
+  if (!record) return &outOfMemory;
   record->procName = copyText(e.ProcName().Text());
   record->errorCode = e.ErrorCode();
   record->message = copyText(e.ErrorMessage().Text());
@@ -55,9 +62,9 @@ EngineErrorRecord* recordFrom(const HalconCpp::HException& e) {
   return record;
 }
 
-EngineErrorRecord* recordFrom(const HDevEngineCpp::HDevEngineException& e) {
+EngineErrorRecord* recordFrom(const HDevEngineCpp::HDevEngineException& e) noexcept {
   EngineErrorRecord* record = newRecord(2);
-  if (!record) return nullptr;
+  if (!record) return &outOfMemory;
   record->procName = copyText(e.ExecProcedureName());
   record->errorCode = e.HalconErrorCode();
   record->message = copyText(e.Message());
@@ -67,9 +74,9 @@ EngineErrorRecord* recordFrom(const HDevEngineCpp::HDevEngineException& e) {
   return record;
 }
 
-EngineErrorRecord* recordFromUnexpected(const char* exportName, const char* message) {
+EngineErrorRecord* recordFromUnexpected(const char* exportName, const char* message) noexcept {
   EngineErrorRecord* record = newRecord(1);
-  if (!record) return nullptr;
+  if (!record) return &outOfMemory;
   record->procName = copyText(exportName);
   record->errorCode = kUnexpectedFailureCode;
   record->message = copyText(message);
@@ -78,8 +85,8 @@ EngineErrorRecord* recordFromUnexpected(const char* exportName, const char* mess
   return record;
 }
 
-void releaseRecord(EngineErrorRecord* record) {
-  if (!record) return;
+void releaseRecord(EngineErrorRecord* record) noexcept {
+  if (!record || record == &outOfMemory) return;
   std::free(record->procName);
   std::free(record->progLineName);
   std::free(record->message);

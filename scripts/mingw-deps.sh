@@ -3,10 +3,12 @@
 # Debian's own source packages, into cache directories outside the repository:
 #   Boost 1.81 (headers + static Program_options, Filesystem, Chrono, Thread)
 #   pugixml (header + static library)
+#   libpng 1.6 (headers + static library; zlib comes from Debian's libz-mingw-w64-dev)
 # Runs as root.
 #
 #   VELOTRAX_BOOST_MINGW    Boost cache (default /var/cache/velotrax/boost-1.81-mingw64)
 #   VELOTRAX_PUGIXML_MINGW  pugixml cache (default /var/cache/velotrax/pugixml-mingw64)
+#   VELOTRAX_LIBPNG_MINGW   libpng cache (default /var/cache/velotrax/libpng-mingw64)
 #
 # A complete cache holds include/, lib/*.a and the stamp file written last;
 # with every stamp present the script returns at once.
@@ -16,8 +18,12 @@ CACHE="${VELOTRAX_BOOST_MINGW:-/var/cache/velotrax/boost-1.81-mingw64}"
 STAMP="$CACHE/.velotrax-boost-complete"
 PUGI_CACHE="${VELOTRAX_PUGIXML_MINGW:-/var/cache/velotrax/pugixml-mingw64}"
 PUGI_STAMP="$PUGI_CACHE/.velotrax-pugixml-complete"
+PNG_CACHE="${VELOTRAX_LIBPNG_MINGW:-/var/cache/velotrax/libpng-mingw64}"
+PNG_STAMP="$PNG_CACHE/.velotrax-libpng-complete"
 SRC_PKG=boost1.81
 PUGI_PKG=pugixml
+PNG_PKG=libpng1.6
+CC=x86_64-w64-mingw32-gcc-posix
 CXX=x86_64-w64-mingw32-g++-posix
 AR=x86_64-w64-mingw32-ar
 RANLIB=x86_64-w64-mingw32-ranlib
@@ -29,13 +35,14 @@ die() { printf 'mingw-deps: ERROR: %s\n' "$*" >&2; exit 1; }
 need=()
 [[ -f "$STAMP" ]] || need+=("$SRC_PKG")
 [[ -f "$PUGI_STAMP" ]] || need+=("$PUGI_PKG")
+[[ -f "$PNG_STAMP" ]] || need+=("$PNG_PKG")
 if ((${#need[@]} == 0)); then
-    log "cached: $CACHE $PUGI_CACHE"
+    log "cached: $CACHE $PUGI_CACHE $PNG_CACHE"
     exit 0
 fi
 
 [[ $EUID -eq 0 ]] || die "must run as root (it edits apt sources)"
-for tool in "$CXX" "$AR" "$RANLIB" apt-get tar xz xargs; do
+for tool in "$CC" "$CXX" "$AR" "$RANLIB" apt-get tar xz xargs; do
     command -v "$tool" >/dev/null || die "missing tool: $tool (apt-get install g++-mingw-w64-x86-64-posix xz-utils)"
 done
 
@@ -43,6 +50,7 @@ SRC_LIST=/etc/apt/sources.list.d/velotrax-deb-src.sources
 WORK="$(mktemp -d /tmp/velotrax-mingw-deps.XXXXXX)"
 STAGE="$CACHE.partial"
 PUGI_STAGE="$PUGI_CACHE.partial"
+PNG_STAGE="$PNG_CACHE.partial"
 src_added=0
 
 # Drops the temporary deb-src entry and refreshes the package lists so
@@ -60,7 +68,7 @@ cleanup() {
     restore_apt
     rm -rf "$WORK"
     if [[ $rc -ne 0 ]]; then
-        rm -rf "$STAGE" "$PUGI_STAGE"
+        rm -rf "$STAGE" "$PUGI_STAGE" "$PNG_STAGE"
         printf 'mingw-deps: FAILED (exit %d); no stamp written\n' "$rc" >&2
     fi
     exit "$rc"
@@ -124,6 +132,33 @@ if [[ ! -f "$PUGI_STAMP" ]]; then
     mv "$PUGI_STAGE" "$PUGI_CACHE"
     printf 'pugixml %s mingw64 built %s\n' "${pugi_orig[0]##*/}" "$(date -u +%FT%TZ)" >"$PUGI_STAMP"
     log "done: $PUGI_CACHE"
+fi
+
+# --- libpng: the library's C files with its prebuilt configuration -------------
+if [[ ! -f "$PNG_STAMP" ]]; then
+    png_orig=("$WORK"/dl/"$PNG_PKG"_*.orig.tar.*)
+    [[ -f "${png_orig[0]}" ]] || die "no orig tarball downloaded for $PNG_PKG"
+    [[ -f /usr/x86_64-w64-mingw32/include/zlib.h ]] \
+        || die "missing zlib for MinGW (apt-get install libz-mingw-w64-dev)"
+    log "building libpng from $(basename "${png_orig[0]}")"
+    mkdir -p "$WORK/png"
+    tar -xf "${png_orig[0]}" -C "$WORK/png" --strip-components=1
+    cp "$WORK/png/scripts/pnglibconf.h.prebuilt" "$WORK/png/pnglibconf.h"
+    rm -rf "$PNG_STAGE"
+    mkdir -p "$PNG_STAGE/include" "$PNG_STAGE/lib"
+    cp "$WORK/png/png.h" "$WORK/png/pngconf.h" "$WORK/png/pnglibconf.h" "$PNG_STAGE/include/"
+    # The file list of libpng's own CMake build, without the optional SIMD code.
+    for f in png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset \
+             pngtrans pngwio pngwrite pngwtran pngwutil; do
+        "$CC" -O2 -DNDEBUG -I"$WORK/png" -c "$WORK/png/$f.c" -o "$WORK/png/$f.o"
+    done
+    "$AR" rc "$PNG_STAGE/lib/libpng16.a" "$WORK"/png/*.o
+    "$RANLIB" "$PNG_STAGE/lib/libpng16.a"
+    rm -rf "$PNG_CACHE"
+    mkdir -p "$(dirname "$PNG_CACHE")"
+    mv "$PNG_STAGE" "$PNG_CACHE"
+    printf 'libpng %s mingw64 built %s\n' "${png_orig[0]##*/}" "$(date -u +%FT%TZ)" >"$PNG_STAMP"
+    log "done: $PNG_CACHE"
 fi
 if [[ -f "$STAMP" ]]; then
     exit 0

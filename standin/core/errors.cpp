@@ -24,6 +24,8 @@ std::string errorText(int code) {
       return "Cannot open file";
     case err::kFileHandle:
       return "Invalid file handle";
+    case err::kOutOfMemory:
+      return "Not enough memory available";
     case err::kUserThreads:
       return "User threads are still running";
     case err::kIndexRange:
@@ -60,6 +62,18 @@ std::string errorText(int code) {
       return "Window handle not valid";
     case err::kBadFormat:
       return "Invalid format string";
+    case err::kUnexpectedFailure:
+      return "Unexpected failure outside the library's error handling";
+    case err::kInjectedFault:
+      return "Failure injected for a test";
+    case err::kIntegerRange:
+      return "Integer overflow: the value is outside the 64-bit integer range";
+    case err::kThrowCode:
+      return "Uncaught exception with an error code outside the 32-bit range";
+    case err::kRunLimit:
+      return "Step or time limit of the run reached";
+    case err::kFileOutput:
+      return "File output is not allowed";
     default:
       return "Unknown error code " + std::to_string(code);
   }

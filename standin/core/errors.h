@@ -17,6 +17,7 @@ constexpr int kWrongCount = 1400;
 constexpr int kFileNotFound = 5200;
 constexpr int kFileOpen = 5201;
 constexpr int kFileHandle = 5202;
+constexpr int kOutOfMemory = 6001;
 constexpr int kUserThreads = 9700;
 // Script engine codes.
 constexpr int kIndexRange = 21010;
@@ -36,6 +37,14 @@ constexpr int kDebugServer = 21023;
 constexpr int kNoImpl = 21024;
 constexpr int kUnknownWindow = 21025;
 constexpr int kBadFormat = 21026;
+// Hosts: a failure that is neither a library nor an engine exception, caught at their boundary.
+constexpr int kUnexpectedFailure = 21090;
+// Tests: the engine failure armed with set_system('inject_fault', 'engine').
+constexpr int kInjectedFault = 21091;
+constexpr int kIntegerRange = 21027;  // integer overflow, or a number beyond the integer range
+constexpr int kThrowCode = 21028;     // uncaught throw whose code does not fit an error code
+constexpr int kRunLimit = 21029;      // step or time limit of the run reached
+constexpr int kFileOutput = 21030;    // file output is switched off for this process
 }  // namespace err
 
 // The standard text for a code; a generic text for unknown codes.

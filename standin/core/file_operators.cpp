@@ -8,6 +8,7 @@
 #include "errors.h"
 #include "handle_table.h"
 #include "operators.h"
+#include "run_limits.h"
 #include "system_state.h"
 #include "tuple_ops.h"
 
@@ -40,6 +41,7 @@ void openFile(OpCall& c) {
   } else if (name == "error") {
     file.stream = stderr;
   } else {
+    if (!runLimits().fileOutput) raise(op, err::kFileOutput);
     file.owned.reset(std::fopen(name.c_str(), type == "output" ? "w" : "a"));
     if (!file.owned) {
       noteExtendedInfo(op, err::kFileOpen, "'" + name + "': " + std::strerror(errno));

@@ -32,29 +32,43 @@ bool parsePattern(const std::string& text, FormatPattern& pattern) {
           std::string("dioxXfeEgGs").find(pattern.conversion) != std::string::npos);
 }
 
-std::string formatElement(const Element& e, const FormatPattern& pattern) {
+// printf into a string of the size the result needs.
+template <typename T>
+std::string printed(const std::string& format, T value) {
+  int n = std::snprintf(nullptr, 0, format.c_str(), value);
+  if (n < 0) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  std::snprintf(out.data(), out.size() + 1, format.c_str(), value);
+  return out;
+}
+
+// The integer an integer conversion prints: reals are truncated, and must fit.
+int64_t integerOf(const Element& e, double d, const char* op) {
+  if (typeOf(e) == ElemType::Int) return std::get<int64_t>(e);
+  // -2^63 is exact as a double; 2^63 is the first value that no longer fits.
+  if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0))
+    raise(op, err::kIntegerRange, elementText(e) + " is outside the integer range");
+  return static_cast<int64_t>(d);
+}
+
+std::string formatElement(const Element& e, const FormatPattern& pattern, const char* op) {
   char conv = pattern.conversion;
   ElemType t = typeOf(e);
   if (conv == 0) conv = t == ElemType::Int ? 'd' : (t == ElemType::Real ? 'g' : 's');
   std::string base = "%" + pattern.flags + pattern.width + pattern.precision;
-  char buf[512];
   if (conv == 's') {
     std::string text = elementText(e);
-    std::snprintf(buf, sizeof buf, (base + "s").c_str(), text.c_str());
-    return text.size() >= sizeof buf - 1 ? text : std::string(buf);
+    return printed(base + "s", text.c_str());
   }
-  if (t == ElemType::Text) raise("$", err::kWrongType + 1);
+  if (t == ElemType::Text) raise(op, err::kWrongType + 1);
   double d = t == ElemType::Int ? static_cast<double>(std::get<int64_t>(e)) : std::get<double>(e);
   if (std::string("dioxX").find(conv) != std::string::npos) {
-    int64_t i = t == ElemType::Int ? std::get<int64_t>(e) : static_cast<int64_t>(d);
     const char* len = conv == 'd' || conv == 'i'
                           ? PRId64
                           : (conv == 'o' ? PRIo64 : (conv == 'x' ? PRIx64 : PRIX64));
-    std::snprintf(buf, sizeof buf, (base + len).c_str(), i);
-  } else {
-    std::snprintf(buf, sizeof buf, (base + conv).c_str(), d);
+    return printed(base + len, integerOf(e, d, op));
   }
-  return buf;
+  return printed(base + conv, d);
 }
 
 }  // namespace
@@ -64,10 +78,9 @@ Value formatTuple(const Value& v, const Value& format, const char* op) {
   FormatPattern pattern;
   if (!parsePattern(text, pattern))
     raise(op, err::kBadFormat, "Invalid format string: '" + text + "'");
-  std::vector<Element> out;
-  out.reserve(v.size());
-  for (size_t i = 0; i < v.size(); ++i) out.emplace_back(formatElement(v.elementAt(i), pattern));
-  return Value::ofElements(std::move(out));
+  ValueBuilder out(v.size());
+  for (size_t i = 0; i < v.size(); ++i) out.push(formatElement(v.elementAt(i), pattern, op));
+  return out.finish();
 }
 
 }  // namespace standin

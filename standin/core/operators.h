@@ -37,5 +37,7 @@ std::span<const OperatorDef> tupleOperators();
 std::span<const OperatorDef> systemOperators();
 std::span<const OperatorDef> fileOperators();
 std::span<const OperatorDef> imageOperators();
+std::span<const OperatorDef> regionOperators();
+std::span<const OperatorDef> windowOperators();
 
 }  // namespace standin

@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "operators.h"
+#include "run_limits.h"
 #include "system_state.h"
 #include "tuple_ops.h"
 
@@ -14,6 +15,12 @@ void getSystemOp(OpCall& c) {
   c.ctrlOut[0] = getSystem(c.ctrlIn[0]);
 }
 void setSystemOp(OpCall& c) {
+  // A callback address belongs to the program hosting the library: a script could make the
+  // library call any address. Test threads are refused where untrusted scripts run.
+  const char* op = "set_system";
+  const std::string& name = scalarText(c.ctrlIn[0], 1, op);
+  if (name == "hold_user_thread" && !runLimits().testThreads) raise(op, err::kWrongValue + 1);
+  if (name == "do_low_error" && c.ctrlIn[1].size() != 1) raise(op, err::kWrongCount + 2);
   setSystem(c.ctrlIn[0], c.ctrlIn[1]);
 }
 
@@ -24,6 +31,11 @@ void waitSecondsOp(OpCall& c) {
     return;
   }
   if (s > 3600) raise("wait_seconds", err::kWrongValue + 1);
+  double left = secondsLeft();
+  if (left >= 0 && s > left) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(left));
+    raise("wait_seconds", err::kRunLimit);
+  }
   std::this_thread::sleep_for(std::chrono::duration<double>(s));
 }
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "errors.h"
+#include "fault_injection.h"
 #include "tuple_ops.h"
 #include "user_threads.h"
 
@@ -75,6 +76,7 @@ Value getSystem(const Value& name) {
     return Value::ofText(s.lowErrorMode == LowErrorMode::Print ? "true" : "false");
   }
   if (query == "user_threads") return Value::ofInt(runningUserThreads());
+  if (query == "finalize_calls") return Value::ofInt(finalizeCalls());
   raise(op, err::kWrongValue + 1, "Unknown system parameter: '" + query + "'");
 }
 
@@ -84,6 +86,10 @@ void setSystem(const Value& name, const Value& value) {
   if (param == "hold_user_thread") {
     // Lets tests keep FinalizeHALCONLibrary busy: one user thread for the given time.
     holdUserThreadFor(scalarNumber(value, 2, op));
+    return;
+  }
+  if (param == "inject_fault") {
+    armFault(scalarText(value, 2, op));
     return;
   }
   SystemSettings& s = settings();

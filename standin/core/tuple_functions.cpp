@@ -1,5 +1,6 @@
 #include "tuple_functions.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
@@ -12,11 +13,21 @@ namespace {
 Element numberFromText(const std::string& s) {
   if (s.empty()) return Element(s);
   char* end = nullptr;
+  errno = 0;
   long long i = std::strtoll(s.c_str(), &end, 10);
-  if (*end == '\0') return Element(static_cast<int64_t>(i));
+  // An integer beyond the 64-bit range is read as the real number it is.
+  if (*end == '\0' && errno != ERANGE) return Element(static_cast<int64_t>(i));
   double d = std::strtod(s.c_str(), &end);
   if (*end == '\0') return Element(d);
   return Element(s);  // not a number: stays text, as HDevelop's number() does
+}
+
+// The integer a real converts to; it must lie inside the integer range.
+int64_t toInteger(double d, const char* op) {
+  // -2^63 is exact as a double; 2^63 is the first value that no longer fits.
+  if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0))
+    raise(op, err::kIntegerRange, elementText(Element(d)) + " is outside the integer range");
+  return static_cast<int64_t>(d);
 }
 
 Value extreme(const Value& v, bool wantMax, const char* op) {
@@ -58,8 +69,12 @@ Value applyFunction(TupleFunction f, const Value& v, const char* op) {
       Value total = Value::ofInt(0);
       if (v.empty()) return total;
       total = Value::ofElement(v.elementAt(0));
-      for (size_t i = 1; i < v.size(); ++i)
-        total = arith(ArithOp::Add, total, Value::ofElement(v.elementAt(i)), op);
+      std::string scratch;
+      for (size_t i = 1; i < v.size(); ++i) {
+        // A text total grows in place: adding up many texts stays linear.
+        if (!total.appendToOwnText(elementTextView(v, i, scratch)))
+          total = arith(ArithOp::Add, total, Value::ofElement(v.elementAt(i)), op);
+      }
       return total;
     }
     case TupleFunction::Min:
@@ -69,46 +84,48 @@ Value applyFunction(TupleFunction f, const Value& v, const char* op) {
     default:
       break;
   }
-  std::vector<Element> out;
-  out.reserve(v.size());
+  ValueBuilder out(v.size());
   for (size_t i = 0; i < v.size(); ++i) {
     ElemType t = v.typeAt(i);
     if (f == TupleFunction::Strlen) {
       if (t != ElemType::Text) raise(op, err::kWrongType + 1);
-      out.emplace_back(static_cast<int64_t>(v.textAt(i).size()));
+      out.push(Element(static_cast<int64_t>(v.textAt(i).size())));
       continue;
     }
     if (f == TupleFunction::Number) {
-      out.push_back(t == ElemType::Text ? numberFromText(v.textAt(i)) : v.elementAt(i));
+      out.push(t == ElemType::Text ? numberFromText(v.textAt(i)) : v.elementAt(i));
       continue;
     }
     if (t == ElemType::Text) raise(op, err::kWrongType + 1);
     double d = v.numberAt(i);
     switch (f) {
       case TupleFunction::Abs:
-        if (t == ElemType::Int)
-          out.emplace_back(v.intAt(i) < 0 ? -v.intAt(i) : v.intAt(i));
-        else
-          out.emplace_back(std::fabs(d));
+        if (t == ElemType::Int) {
+          int64_t x = v.intAt(i), r = x;
+          if (x < 0 && __builtin_sub_overflow(int64_t{0}, x, &r)) raise(op, err::kIntegerRange);
+          out.push(Element(r));
+        } else {
+          out.push(Element(std::fabs(d)));
+        }
         break;
       case TupleFunction::Sqrt:
         if (d < 0) raise(op, err::kWrongValue + 1);
-        out.emplace_back(std::sqrt(d));
+        out.push(Element(std::sqrt(d)));
         break;
       case TupleFunction::Int:
-        out.emplace_back(t == ElemType::Int ? v.intAt(i) : static_cast<int64_t>(d));
+        out.push(Element(t == ElemType::Int ? v.intAt(i) : toInteger(d, op)));
         break;
       case TupleFunction::Real:
-        out.emplace_back(d);
+        out.push(Element(d));
         break;
       case TupleFunction::Round:
-        out.emplace_back(t == ElemType::Int ? v.intAt(i) : static_cast<int64_t>(std::llround(d)));
+        out.push(Element(t == ElemType::Int ? v.intAt(i) : toInteger(std::round(d), op)));
         break;
       default:
         break;
     }
   }
-  return Value::ofElements(std::move(out));
+  return out.finish();
 }
 
 }  // namespace standin

@@ -17,7 +17,9 @@ void tupleGenConst(OpCall& c) {
   if (n < 0) raise(op, err::kWrongValue + 1);
   if (c.ctrlIn[1].size() != 1) raise(op, err::kWrongCount + 2);
   checkTupleLength(static_cast<size_t>(n));
-  std::vector<Element> out(static_cast<size_t>(n), c.ctrlIn[1].elementAt(0));
+  Element value = c.ctrlIn[1].elementAt(0);
+  checkValueBytes(static_cast<size_t>(n) * elementBytes(value));
+  std::vector<Element> out(static_cast<size_t>(n), value);
   c.ctrlOut[0] = Value::ofElements(std::move(out));
 }
 
@@ -29,15 +31,14 @@ void tupleSelect(OpCall& c) {
   const char* op = "tuple_select";
   const Value& t = c.ctrlIn[0];
   const Value& idx = c.ctrlIn[1];
-  std::vector<Element> out;
-  out.reserve(idx.size());
+  ValueBuilder out(idx.size());
   for (size_t i = 0; i < idx.size(); ++i) {
     if (idx.typeAt(i) != ElemType::Int) raise(op, err::kWrongType + 2);
     int64_t k = idx.intAt(i);
     if (k < 0 || static_cast<size_t>(k) >= t.size()) raise(op, err::kIndexRange);
-    out.push_back(t.elementAt(static_cast<size_t>(k)));
+    out.push(t.elementAt(static_cast<size_t>(k)));
   }
-  c.ctrlOut[0] = Value::ofElements(std::move(out));
+  c.ctrlOut[0] = out.finish();
 }
 
 void tupleConcat(OpCall& c) {

@@ -10,14 +10,18 @@
 namespace standin {
 namespace {
 
-int64_t wrapAdd(int64_t a, int64_t b) {
-  return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
+[[noreturn]] void integerOverflow(const char* op) {
+  raise(op, err::kIntegerRange);
 }
-int64_t wrapSub(int64_t a, int64_t b) {
-  return static_cast<int64_t>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b));
-}
-int64_t wrapMul(int64_t a, int64_t b) {
-  return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
+
+Element concatenate(const Value& a, size_t ia, const Value& b, size_t ib) {
+  std::string scratchA, scratchB;
+  std::string_view x = elementTextView(a, ia, scratchA), y = elementTextView(b, ib, scratchB);
+  checkValueBytes(sizeof(Element) + x.size() + y.size());
+  std::string out;
+  out.reserve(x.size() + y.size());
+  out.append(x).append(y);
+  return Element(std::move(out));
 }
 
 Element combine(ArithOp kind, const Value& a, size_t ia, const Value& b, size_t ib,
@@ -25,23 +29,15 @@ Element combine(ArithOp kind, const Value& a, size_t ia, const Value& b, size_t 
   ElemType ta = a.typeAt(ia), tb = b.typeAt(ib);
   if (ta == ElemType::Text || tb == ElemType::Text) {
     if (kind != ArithOp::Add) raise(op, err::kWrongType + (ta == ElemType::Text ? 1 : 2));
-    return Element(elementText(a.elementAt(ia)) + elementText(b.elementAt(ib)));
+    return concatenate(a, ia, b, ib);
   }
   if (ta == ElemType::Int && tb == ElemType::Int) {
-    int64_t x = a.intAt(ia), y = b.intAt(ib);
-    switch (kind) {
-      case ArithOp::Add:
-        return Element(wrapAdd(x, y));
-      case ArithOp::Sub:
-        return Element(wrapSub(x, y));
-      case ArithOp::Mul:
-        return Element(wrapMul(x, y));
-      case ArithOp::Div:
-      case ArithOp::Mod:
-        if (y == 0) raise(op, err::kDivByZero);
-        if (y == -1) return Element(kind == ArithOp::Div ? wrapSub(0, x) : int64_t{0});
-        return Element(kind == ArithOp::Div ? x / y : x % y);
+    int64_t x = a.intAt(ia), y = b.intAt(ib), r;
+    if (kind == ArithOp::Div || kind == ArithOp::Mod) {
+      if (y == 0) raise(op, err::kDivByZero);
     }
+    if (!integerArith(kind, x, y, r)) integerOverflow(op);
+    return Element(r);
   }
   if (kind == ArithOp::Mod) raise(op, err::kWrongType + (ta == ElemType::Real ? 1 : 2));
   double x = a.numberAt(ia), y = b.numberAt(ib);
@@ -78,29 +74,30 @@ Value arith(ArithOp kind, const Value& a, const Value& b, const char* op) {
   if (na != nb && na != 1 && nb != 1) raise(op, err::kWrongCount + 2);
   size_t n = na > nb ? na : nb;
   checkTupleLength(n);
-  std::vector<Element> out;
-  out.reserve(n);
+  ValueBuilder out(n);
   for (size_t i = 0; i < n; ++i)
-    out.push_back(combine(kind, a, na == 1 ? 0 : i, b, nb == 1 ? 0 : i, op));
-  return Value::ofElements(std::move(out));
+    out.push(combine(kind, a, na == 1 ? 0 : i, b, nb == 1 ? 0 : i, op));
+  return out.finish();
 }
 
 Value negate(const Value& a, const char* op) {
-  std::vector<Element> out;
-  out.reserve(a.size());
+  ValueBuilder out(a.size());
   for (size_t i = 0; i < a.size(); ++i) {
     switch (a.typeAt(i)) {
-      case ElemType::Int:
-        out.emplace_back(wrapSub(0, a.intAt(i)));
+      case ElemType::Int: {
+        int64_t r;
+        if (__builtin_sub_overflow(int64_t{0}, a.intAt(i), &r)) integerOverflow(op);
+        out.push(Element(r));
         break;
+      }
       case ElemType::Real:
-        out.emplace_back(-a.realAt(i));
+        out.push(Element(-a.realAt(i)));
         break;
       default:
         raise(op, err::kWrongType + 1);
     }
   }
-  return Value::ofElements(std::move(out));
+  return out.finish();
 }
 
 bool tuplesEqual(const Value& a, const Value& b) {
@@ -126,6 +123,31 @@ int compareTuples(const Value& a, const Value& b, const char* op) {
     if (c != 0) return c;
   }
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool integerArith(ArithOp kind, int64_t x, int64_t y, int64_t& out) {
+  switch (kind) {
+    case ArithOp::Add:
+      return !__builtin_add_overflow(x, y, &out);
+    case ArithOp::Sub:
+      return !__builtin_sub_overflow(x, y, &out);
+    case ArithOp::Mul:
+      return !__builtin_mul_overflow(x, y, &out);
+    default:
+      // x / -1 is -x, which overflows for the smallest integer; x % -1 is 0.
+      if (y == -1) {
+        if (kind == ArithOp::Mod) return out = 0, true;
+        return !__builtin_sub_overflow(int64_t{0}, x, &out);
+      }
+      out = kind == ArithOp::Div ? x / y : x % y;
+      return true;
+  }
+}
+
+std::string_view elementTextView(const Value& v, size_t i, std::string& scratch) {
+  if (v.typeAt(i) == ElemType::Text) return v.textAt(i);
+  scratch = elementText(v.elementAt(i));
+  return scratch;
 }
 
 std::string elementText(const Element& e) {

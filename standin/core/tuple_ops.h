@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "value.h"
 
@@ -15,6 +16,9 @@ enum class ArithOp { Add, Sub, Mul, Div, Mod };
 Value arith(ArithOp kind, const Value& a, const Value& b, const char* op);
 Value negate(const Value& a, const char* op);
 
+// x op y for two integers; false when the result does not fit (y is not zero).
+bool integerArith(ArithOp kind, int64_t x, int64_t y, int64_t& out);
+
 // Whole-tuple equality: same length and equal elements (1 == 1.0).
 bool tuplesEqual(const Value& a, const Value& b);
 // Lexicographic order: negative, zero or positive; numbers against text raise.
@@ -23,6 +27,8 @@ int compareTuples(const Value& a, const Value& b, const char* op);
 // The element as text: integers in decimal, reals shortest-exact with a
 // decimal point, text unchanged.
 std::string elementText(const Element& e);
+// Element i as text, without copying a text element; numbers are formatted into scratch.
+std::string_view elementTextView(const Value& v, size_t i, std::string& scratch);
 // Display form: one element plain, otherwise [a, b, 'text'].
 std::string displayText(const Value& v);
 

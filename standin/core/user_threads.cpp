@@ -10,7 +10,8 @@
 namespace standin {
 namespace {
 std::atomic<int> gUserThreads{0};
-}
+std::atomic<int64_t> gFinalizeCalls{0};
+}  // namespace
 
 UserThreadGuard::UserThreadGuard() {
   gUserThreads.fetch_add(1);
@@ -34,7 +35,12 @@ void holdUserThreadFor(double seconds) {
 }
 
 int finalizeLibrary() {
+  gFinalizeCalls.fetch_add(1);
   return gUserThreads.load() > 0 ? err::kUserThreads : err::kOk;
+}
+
+int64_t finalizeCalls() {
+  return gFinalizeCalls.load();
 }
 
 }  // namespace standin

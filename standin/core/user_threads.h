@@ -2,6 +2,8 @@
 // FinalizeHALCONLibrary from finishing while they run.
 #pragma once
 
+#include <cstdint>
+
 namespace standin {
 
 // Counts the current thread as a user thread for the guard's lifetime.
@@ -18,5 +20,7 @@ int runningUserThreads();
 void holdUserThreadFor(double seconds);
 // 2 when no user thread runs, else 9700.
 int finalizeLibrary();
+// How often FinalizeHALCONLibrary was called, for tests of hosts' shut-down waits.
+int64_t finalizeCalls();
 
 }  // namespace standin

@@ -1,8 +1,26 @@
 #include "value.h"
 
+#include <algorithm>
+
 #include "errors.h"
 
 namespace standin {
+namespace {
+
+size_t sumBytes(const std::vector<Element>& elems) {
+  size_t bytes = 0;
+  for (const auto& e : elems) bytes += elementBytes(e);
+  return bytes;
+}
+
+// Makes room for `more` elements, doubling the capacity so that appending one element at a
+// time stays linear overall.
+void reserveMore(std::vector<Element>& elems, size_t more) {
+  size_t needed = elems.size() + more;
+  if (needed > elems.capacity()) elems.reserve(std::max(needed, 2 * elems.capacity()));
+}
+
+}  // namespace
 
 void checkTupleLength(size_t n) {
   if (n > kMaxTupleLength)
@@ -10,15 +28,25 @@ void checkTupleLength(size_t n) {
           "Tuple exceeds the maximum of " + std::to_string(kMaxTupleLength) + " elements");
 }
 
+void checkValueBytes(size_t bytes) {
+  size_t limit = valueByteLimit();
+  if (bytes > limit)
+    raise("tuple", err::kOutOfMemory,
+          "Not enough memory: a value may hold at most " + std::to_string(limit) + " bytes");
+}
+
 void Value::dropHeap() noexcept {
   if (h_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete h_;
 }
 
 Value Value::ofText(std::string s) {
+  size_t bytes = sizeof(Element) + s.size();
+  checkValueBytes(bytes);
   Value v;
   v.kind_ = Kind::Heap;
   v.h_ = new Heap;
   v.h_->elems.emplace_back(std::move(s));
+  v.h_->bytes = bytes;
   return v;
 }
 
@@ -37,10 +65,13 @@ Value Value::ofElements(std::vector<Element>&& elems) {
   if (elems.empty()) return Value();
   if (elems.size() == 1 && elems[0].index() != 2) return ofElement(std::move(elems[0]));
   checkTupleLength(elems.size());
+  size_t bytes = sumBytes(elems);
+  checkValueBytes(bytes);
   Value v;
   v.kind_ = Kind::Heap;
   v.h_ = new Heap;
   v.h_->elems = std::move(elems);
+  v.h_->bytes = bytes;
   return v;
 }
 
@@ -85,6 +116,7 @@ Element Value::elementAt(size_t i) const {
 std::vector<Element>& Value::mutableElems() {
   if (kind_ == Kind::Heap && h_->refs.load(std::memory_order_acquire) == 1) return h_->elems;
   auto* fresh = new Heap;
+  fresh->bytes = bytes();
   switch (kind_) {
     case Kind::Int:
       fresh->elems.emplace_back(i_);
@@ -110,7 +142,12 @@ void Value::append(Element e) {
     return;
   }
   checkTupleLength(size() + 1);
-  mutableElems().push_back(std::move(e));
+  size_t bytes = this->bytes() + elementBytes(e);
+  checkValueBytes(bytes);
+  auto& elems = mutableElems();
+  reserveMore(elems, 1);
+  elems.push_back(std::move(e));
+  h_->bytes = bytes;
 }
 
 void Value::append(const Value& v) {
@@ -121,9 +158,16 @@ void Value::append(const Value& v) {
     return;
   }
   checkTupleLength(size() + n);
+  size_t bytes = this->bytes() + v.bytes();
+  checkValueBytes(bytes);
   auto& elems = mutableElems();
-  elems.reserve(elems.size() + n);
-  for (size_t i = 0; i < n; ++i) elems.push_back(v.elementAt(i));
+  reserveMore(elems, n);
+  if (&v == this) {
+    for (size_t i = 0, old = elems.size(); i < old; ++i) elems.push_back(elems[i]);
+  } else {
+    for (size_t i = 0; i < n; ++i) elems.push_back(v.elementAt(i));
+  }
+  h_->bytes = bytes;
 }
 
 void Value::setAt(size_t i, Element e) {
@@ -133,9 +177,28 @@ void Value::setAt(size_t i, Element e) {
     return;
   }
   checkTupleLength(i + 1);
+  size_t old = i < n ? elementBytes(h_->elems[i]) : 0;  // i < n >= 2: a heap block
+  size_t gap = i > n ? i - n : 0;
+  size_t bytes = this->bytes() - old + elementBytes(e) + gap * sizeof(Element);
+  checkValueBytes(bytes);
   auto& elems = mutableElems();
-  if (i >= elems.size()) elems.resize(i + 1, Element(int64_t{0}));
+  if (i >= elems.size()) {
+    reserveMore(elems, i + 1 - elems.size());
+    elems.resize(i + 1, Element(int64_t{0}));
+  }
   elems[i] = std::move(e);
+  h_->bytes = bytes;
+}
+
+bool Value::appendToOwnText(std::string_view more) {
+  if (kind_ != Kind::Heap || h_->elems.size() != 1 || h_->elems[0].index() != 2 ||
+      h_->refs.load(std::memory_order_acquire) != 1)
+    return false;
+  size_t bytes = h_->bytes + more.size();
+  checkValueBytes(bytes);
+  std::get<2>(h_->elems[0]).append(more);
+  h_->bytes = bytes;
+  return true;
 }
 
 std::vector<Element> Value::elements() const {

@@ -7,8 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
+
+#include "run_limits.h"
 
 namespace standin {
 
@@ -32,6 +35,11 @@ inline ElemType typeOf(const Element& e) {
 // scripts build, yet small enough (about 160 MB of elements) that a runaway
 // loop ends in a clean error instead of exhausting the machine.
 constexpr size_t kMaxTupleLength = size_t{1} << 22;
+
+// What an element counts against the byte limit of a value (kMaxValueBytes).
+inline size_t elementBytes(const Element& e) {
+  return sizeof(Element) + (e.index() == 2 ? std::get<2>(e).size() : 0);
+}
 
 class Value {
  public:
@@ -82,6 +90,14 @@ class Value {
     if (kind_ == Kind::Heap) dropHeap();
   }
 
+  // Makes this value the one integer i (the cheapest way to store an integer).
+  void setInt(int64_t i) noexcept {
+    if (kind_ == Kind::Heap) [[unlikely]]
+      dropHeap();
+    kind_ = Kind::Int;
+    i_ = i;
+  }
+
   void swap(Value& o) noexcept {
     std::swap(kind_, o.kind_);
     std::swap(i_, o.i_);
@@ -105,6 +121,18 @@ class Value {
     }
   }
   bool empty() const { return size() == 0; }
+  // Bytes counted against the value byte limit: every element plus its text.
+  size_t bytes() const {
+    switch (kind_) {
+      case Kind::Int:
+      case Kind::Real:
+        return sizeof(Element);
+      case Kind::Heap:
+        return h_->bytes;
+      default:
+        return 0;
+    }
+  }
 
   ElemType typeAt(size_t i) const;
   // Raw accessors; the caller has checked the type with typeAt.
@@ -116,11 +144,15 @@ class Value {
   bool isNumberAt(size_t i) const { return typeAt(i) != ElemType::Text; }
   Element elementAt(size_t i) const;
 
-  // Element-wise modification; throws HException 21014 past kMaxTupleLength.
+  // Element-wise modification; throws HException 21014 past kMaxTupleLength and
+  // 6001 past the value byte limit. Storage grows geometrically.
   void append(Element e);
   void append(const Value& v);
   // Sets element i; a gap before it is filled with integer zeros.
   void setAt(size_t i, Element e);
+  // Appends to the text of a one-element text value that no other value shares, in place;
+  // false (and nothing changed) for any other value.
+  bool appendToOwnText(std::string_view more);
   std::vector<Element> elements() const;
 
  private:
@@ -128,6 +160,7 @@ class Value {
   struct Heap {
     std::atomic<uint32_t> refs{1};
     std::vector<Element> elems;
+    size_t bytes = 0;  // elementBytes of all elements
   };
 
   // Gives up this value's share of its heap block (kind_ is Heap).
@@ -149,5 +182,24 @@ class Value {
 
 // Throws the tuple-size error when n elements would exceed the limit.
 void checkTupleLength(size_t n);
+// Throws the out-of-memory error when a value of that many bytes would exceed the limit.
+void checkValueBytes(size_t bytes);
+
+// Collects the elements of a new value, refusing to grow past the limits as it goes, so that
+// an oversized result fails before it is built.
+class ValueBuilder {
+ public:
+  explicit ValueBuilder(size_t expected = 0) { elems_.reserve(expected); }
+  void push(Element e) {
+    bytes_ += elementBytes(e);
+    if (bytes_ > valueByteLimit()) checkValueBytes(bytes_);
+    elems_.push_back(std::move(e));
+  }
+  Value finish() { return Value::ofElements(std::move(elems_)); }
+
+ private:
+  std::vector<Element> elems_;
+  size_t bytes_ = 0;
+};
 
 }  // namespace standin

@@ -4,6 +4,7 @@
 
 #include "access.h"
 #include "errors.h"
+#include "fault_injection.h"
 #include "system_state.h"
 #include "tuple_ops.h"
 
@@ -12,10 +13,12 @@ namespace HalconCpp {
 using standin::Value;
 
 void SetSystem(const HTuple& systemParameter, const HTuple& value) {
+  standin::throwArmedLibraryFault("set_system");
   standin::setSystem(HTupleAccess::value(systemParameter), HTupleAccess::value(value));
 }
 
 void GetSystem(const HTuple& query, HTuple* information) {
+  standin::throwArmedLibraryFault("get_system");
   HTuple result = HTupleAccess::make(standin::getSystem(HTupleAccess::value(query)));
   if (information) *information = std::move(result);
 }
@@ -39,6 +42,7 @@ void GetExtendedErrorInfo(HTuple* operatorName, HTuple* errorCode, HTuple* error
 }
 
 void WaitSeconds(const HTuple& seconds) {
+  standin::throwArmedLibraryFault("wait_seconds");
   double s = standin::scalarNumber(HTupleAccess::value(seconds), 1, "wait_seconds");
   if (s < 0) {
     standin::reportLowLevelError("wait_seconds: negative time treated as 0");

@@ -6,12 +6,21 @@
 
 namespace standin::engine {
 
+StmtPtr BodyCompiler::finishBlock(const Line& opener, StmtPtr stmt, const char* closer,
+                                  const std::string& error, StmtPtr inner) {
+  StmtPtr closing;
+  if (!close(opener, closer, closing)) return closing;
+  if (!error.empty()) return invalid(opener, error);
+  if (inner) return inner;
+  return stmt;
+}
+
 StmtPtr BodyCompiler::ifStatement(const Line& line, int nesting) {
   auto s = node<IfStmt>(line);
   std::string error;
   ExprPtr cond = openerExpression(line, error);
   Block body = parseBlock({"elseif", "else", "endif"}, nesting + 1);
-  s->branches.push_back({std::move(cond), std::move(body), line.number});
+  s->branches.push_back({std::move(cond), std::move(body), nullptr});
   StmtPtr result;  // set when an elseif or else line is invalid
   while (pos_ < lines_.size() && lines_[pos_].keyword == "elseif") {
     const Line& el = lines_[pos_++];
@@ -22,7 +31,7 @@ StmtPtr BodyCompiler::ifStatement(const Line& line, int nesting) {
       markInvalid(el);
       result = invalidStmt(el, elError);
     }
-    s->branches.push_back({std::move(c), std::move(b), el.number});
+    s->branches.push_back({std::move(c), std::move(b), node<NoOpStmt>(el)});
   }
   if (pos_ < lines_.size() && lines_[pos_].keyword == "else") {
     const Line& el = lines_[pos_++];
@@ -34,11 +43,7 @@ StmtPtr BodyCompiler::ifStatement(const Line& line, int nesting) {
     }
     s->elseBody = parseBlock({"endif"}, nesting + 1);
   }
-  StmtPtr closing;
-  if (!close(line, "endif", closing)) return closing;
-  if (!error.empty()) return invalid(line, error);
-  if (result) return result;
-  return s;
+  return finishBlock(line, std::move(s), "endif", error, std::move(result));
 }
 
 StmtPtr BodyCompiler::forStatement(const Line& line, int nesting) {
@@ -67,26 +72,14 @@ StmtPtr BodyCompiler::forStatement(const Line& line, int nesting) {
   } catch (const HalconCpp::HException& e) {
     error = e.ErrorMessage().Text();
   }
-  ++loopDepth_;
-  s->body = parseBlock({"endfor"}, nesting + 1);
-  --loopDepth_;
-  StmtPtr result;
-  if (!close(line, "endfor", result)) return result;
-  if (!error.empty()) return invalid(line, error);
-  return s;
+  return finishLoop(line, std::move(s), "endfor", nesting, error);
 }
 
 StmtPtr BodyCompiler::whileStatement(const Line& line, int nesting) {
   auto s = node<WhileStmt>(line);
   std::string error;
   s->condition = openerExpression(line, error);
-  ++loopDepth_;
-  s->body = parseBlock({"endwhile"}, nesting + 1);
-  --loopDepth_;
-  StmtPtr result;
-  if (!close(line, "endwhile", result)) return result;
-  if (!error.empty()) return invalid(line, error);
-  return s;
+  return finishLoop(line, std::move(s), "endwhile", nesting, error);
 }
 
 StmtPtr BodyCompiler::repeatStatement(const Line& line, int nesting) {
@@ -138,11 +131,7 @@ StmtPtr BodyCompiler::switchStatement(const Line& line, int nesting) {
     if (part.empty() && pos_ < lines_.size() && !atKeyword({"case", "default", "endswitch"})) break;
   }
   --switchDepth_;
-  StmtPtr result;
-  if (!close(line, "endswitch", result)) return result;
-  if (!error.empty()) return invalid(line, error);
-  if (labelError) return labelError;
-  return s;
+  return finishBlock(line, std::move(s), "endswitch", error, std::move(labelError));
 }
 
 void BodyCompiler::caseLabel(const Line& l, SwitchStmt& s) {
@@ -182,10 +171,8 @@ StmtPtr BodyCompiler::tryStatement(const Line& line, int nesting) {
   }
   if (!ok) markInvalid(c);
   s->handler = parseBlock({"endtry"}, nesting + 1);
-  StmtPtr result;
-  if (!close(line, "endtry", result)) return result;
-  if (!ok) return invalidStmt(c, "expected 'catch (Exception)'");
-  return s;
+  return finishBlock(line, std::move(s), "endtry", "",
+                     ok ? nullptr : invalidStmt(c, "expected 'catch (Exception)'"));
 }
 
 ExprPtr BodyCompiler::makeConstOne() {

@@ -220,31 +220,56 @@ StmtPtr BodyCompiler::simpleStatement(const Line& line) {
   if (!line.lexError.empty()) throw ParseError(line.lexError);
   const auto& t = line.toks;
   if (t[0].kind != Tok::Ident) throw ParseError("a line starts with a name");
-  if (t[1].kind == Tok::Assign) {
-    auto s = std::make_unique<AssignStmt>();
-    s->line = line.number;
-    s->opName = "assign";
-    ExprParser p = parserFor(std::span<const Token>(t).subspan(2));
-    s->value = p.parseExpression();
-    if (!p.atEnd()) throw ParseError("unexpected text after the expression");
-    s->slot = ctrlSlot(t[0].text);
-    return s;
-  }
-  if (t[1].kind == Tok::LBracket) {
-    auto s = std::make_unique<AssignIndexStmt>();
-    s->line = line.number;
-    s->opName = "assign_at";
-    ExprParser p = parserFor(std::span<const Token>(t).subspan(2));
-    s->index = p.parseExpression();
-    p.expect(Tok::RBracket, "']'");
-    p.expect(Tok::Assign, "':='");
-    s->value = p.parseExpression();
-    if (!p.atEnd()) throw ParseError("unexpected text after the expression");
-    s->slot = ctrlSlot(t[0].text);
-    return s;
-  }
+  if (t[1].kind == Tok::Assign || t[1].kind == Tok::LBracket) return assignment(line);
   if (t[1].kind == Tok::LParen) return callStatement(line);
   throw ParseError("expected ':=' or '(' after '" + t[0].text + "'");
+}
+
+// X := e, or X[i] := e.
+StmtPtr BodyCompiler::assignment(const Line& line) {
+  const auto& t = line.toks;
+  ExprParser p = parserFor(std::span<const Token>(t).subspan(2));
+  ExprPtr index;
+  if (t[1].kind == Tok::LBracket) {
+    index = p.parseExpression();
+    p.expect(Tok::RBracket, "']'");
+    p.expect(Tok::Assign, "':='");
+  }
+  ExprPtr value = p.parseExpression();
+  if (!p.atEnd()) throw ParseError("unexpected text after the expression");
+  int slot = ctrlSlot(t[0].text);
+  if (index) {
+    auto s = node<AssignIndexStmt>(line, "assign_at");
+    s->slot = slot;
+    s->index = std::move(index);
+    s->value = std::move(value);
+    return s;
+  }
+  std::span<const ExprPtr> rest;
+  switch (value->extends(slot, rest)) {
+    case Extension::Append: {
+      auto s = node<AppendStmt>(line, "assign");
+      s->slot = slot;
+      s->rest = rest;
+      s->value = std::move(value);
+      return s;
+    }
+    case Extension::Add: {
+      auto s = node<AddToStmt>(line, "assign");
+      s->slot = slot;
+      s->addend = rest[0].get();
+      s->program = IntProgram::compile(*value);
+      s->value = std::move(value);
+      return s;
+    }
+    default: {
+      auto s = node<AssignStmt>(line, "assign");
+      s->slot = slot;
+      s->program = IntProgram::compile(*value);
+      s->value = std::move(value);
+      return s;
+    }
+  }
 }
 
 // Splits the argument list of a call into token ranges at top-level commas.
@@ -315,17 +340,13 @@ StmtPtr BodyCompiler::callStatement(const Line& line) {
   }
   for (int i = 0; i < counts[3]; ++i) ca.ctrlOut.push_back(ctrlSlot(variableName(args[k++])));
   if (op) {
-    auto s = std::make_unique<OperatorCallStmt>();
-    s->line = line.number;
-    s->opName = name;
+    auto s = node<OperatorCallStmt>(line, name);
     s->op = op;
     s->args = std::move(ca);
     return s;
   }
   proc_.callees.push_back(const_cast<Procedure*>(target));
-  auto s = std::make_unique<ProcedureCallStmt>();
-  s->line = line.number;
-  s->opName = name;
+  auto s = node<ProcedureCallStmt>(line, name);
   s->target = target;
   s->args = std::move(ca);
   return s;

@@ -58,12 +58,31 @@ class BodyCompiler {
   // Closes a block: the current line must be `closer`, else the opener is invalid.
   bool close(const Line& opener, const char* closer, StmtPtr& stmt);
 
+  // A statement for the line, reported as `op` (by default the line's keyword).
   template <typename T>
-  std::unique_ptr<T> node(const Line& line) {
+  std::unique_ptr<T> node(const Line& line, std::string op) {
     auto s = std::make_unique<T>();
     s->line = line.number;
-    s->opName = line.keyword;
+    s->opName = std::move(op);
     return s;
+  }
+  template <typename T>
+  std::unique_ptr<T> node(const Line& line) {
+    return node<T>(line, line.keyword);
+  }
+
+  // Ends a block statement at its closing line: the statement itself, or the one that replaces
+  // it when the opener (with `error`), the closer or `inner` (an invalid inner line) failed.
+  StmtPtr finishBlock(const Line& opener, StmtPtr stmt, const char* closer,
+                      const std::string& error, StmtPtr inner = nullptr);
+  // Reads a loop's body and its closing line.
+  template <typename Loop>
+  StmtPtr finishLoop(const Line& opener, std::unique_ptr<Loop> loop, const char* closer,
+                     int nesting, const std::string& error) {
+    ++loopDepth_;
+    loop->body = parseBlock({closer}, nesting + 1);
+    --loopDepth_;
+    return finishBlock(opener, std::move(loop), closer, error);
   }
 
   StmtPtr statement(int nesting);
@@ -81,6 +100,7 @@ class BodyCompiler {
   void caseLabel(const Line& l, SwitchStmt& s);
   StmtPtr tryStatement(const Line& line, int nesting);
   StmtPtr simpleStatement(const Line& line);
+  StmtPtr assignment(const Line& line);
 
   // Splits the argument list of a call into token ranges at top-level commas.
   std::vector<std::vector<Token>> splitArguments(const std::vector<Token>& t);

@@ -15,13 +15,15 @@ DebugServer::~DebugServer() {
   stop();
 }
 
-void DebugServer::start(int port, const std::string& password) {
-  stop();
-  if (port < 0 || port > 65535)
-    throw HDevEngineCpp::HDevEngineException("Debug port must be between 0 and 65535",
-                                             err::kWrongValue + 1, "", "", -1);
+void DebugServer::start(int64_t port, const std::string& password) {
+  std::lock_guard<std::mutex> control(control_);
+  stopServing();
+  if (port < 1 || port > 65535)
+    throw HDevEngineCpp::HDevEngineException(
+        ("Debug port " + std::to_string(port) + " is not a port number from 1 to 65535").c_str(),
+        err::kWrongValue + 1, "", "", -1);
   std::string error;
-  std::unique_ptr<ListenSocket> socket = ListenSocket::open(port, error);
+  std::unique_ptr<ListenSocket> socket = ListenSocket::open(static_cast<int>(port), error);
   if (!socket)
     throw HDevEngineCpp::HDevEngineException(
         ("Debug server could not listen on port " + std::to_string(port) + ": " + error).c_str(),
@@ -35,6 +37,11 @@ void DebugServer::start(int port, const std::string& password) {
 }
 
 void DebugServer::stop() {
+  std::lock_guard<std::mutex> control(control_);
+  stopServing();
+}
+
+void DebugServer::stopServing() {
   {
     std::lock_guard<std::mutex> guard(lock_);
     if (!socket_) return;
@@ -69,6 +76,11 @@ void DebugServer::waitForClient() {
   changed_.wait(guard, [this] { return attached_ > 0 || stopping_ || !socket_; });
 }
 
+bool DebugServer::stopRequested() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return stopping_;
+}
+
 // One client at a time: authenticate, then answer "ping" until it hangs up.
 void DebugServer::serve() {
   while (true) {
@@ -88,9 +100,9 @@ void DebugServer::serve() {
       ++attached_;
     }
     changed_.notify_all();
-    while (client->readLine(line, kMaxDebugLine)) {
+    while (client->readLine(line, kMaxDebugLine) && !stopRequested()) {
       if (line == "quit") break;
-      client->writeAll(line == "ping" ? "pong\n" : "ERROR unknown command\n");
+      if (!client->writeAll(line == "ping" ? "pong\n" : "ERROR unknown command\n")) break;
     }
     {
       std::lock_guard<std::mutex> guard(lock_);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,9 +21,10 @@ class DebugServer {
   DebugServer(const DebugServer&) = delete;
   DebugServer& operator=(const DebugServer&) = delete;
 
-  // Starts listening on 127.0.0.1:port (0 picks a free port); restarts a
-  // running server. Throws HDevEngineException when the port cannot be used.
-  void start(int port, const std::string& password);
+  // Starts listening on 127.0.0.1:port (1 to 65535); restarts a running server. Throws
+  // HDevEngineException when the port cannot be used.
+  void start(int64_t port, const std::string& password);
+  // Stops listening and ends the connection; returns promptly whatever the client does.
   void stop();
   bool running() const;
   // The port actually listened on, 0 when stopped.
@@ -33,7 +35,11 @@ class DebugServer {
 
  private:
   void serve();
+  void stopServing();
+  // A client that keeps sending never lets a read wait, so the loop asks between lines.
+  bool stopRequested() const;
 
+  std::mutex control_;  // held by start and stop, so that they take turns
   mutable std::mutex lock_;
   std::condition_variable changed_;
   std::unique_ptr<ListenSocket> socket_;

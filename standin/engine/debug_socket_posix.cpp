@@ -44,9 +44,10 @@ std::string lastError() {
   return std::strerror(errno);
 }
 
-// Waits until fd is readable; false when the wake pipe fired or on error.
-bool waitReadable(int fd, int wakeFd) {
-  pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+// Waits until fd is ready for `events` (POLLIN or POLLOUT); false when the wake pipe fired or
+// on error.
+bool waitReady(int fd, short events, int wakeFd) {
+  pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
   while (true) {
     int n = ::poll(fds, 2, -1);
     if (n < 0 && errno == EINTR) continue;
@@ -60,18 +61,24 @@ class PosixClient : public ClientSocket {
   PosixClient(Fd fd, int wakeFd) : fd_(std::move(fd)), wakeFd_(wakeFd) {}
 
   size_t receive(char* buffer, size_t size) override {
-    if (!waitReadable(fd_.get(), wakeFd_)) return 0;
+    if (!waitReady(fd_.get(), POLLIN, wakeFd_)) return 0;
     const ssize_t n = ::recv(fd_.get(), buffer, size, 0);
     return n > 0 ? static_cast<size_t>(n) : 0;
   }
 
+  // Never blocks in send: a client that stops reading must not keep stop() from returning.
   bool writeAll(const std::string& text) override {
     size_t done = 0;
     while (done < text.size()) {
-      ssize_t n = ::send(fd_.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      done += static_cast<size_t>(n);
+      ssize_t n =
+          ::send(fd_.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n > 0) {
+        done += static_cast<size_t>(n);
+      } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (!waitReady(fd_.get(), POLLOUT, wakeFd_)) return false;
+      } else if (n == 0 || errno != EINTR) {
+        return false;
+      }
     }
     return true;
   }
@@ -92,7 +99,7 @@ class PosixListen : public ListenSocket {
   int port() const override { return port_; }
 
   std::unique_ptr<ClientSocket> accept() override {
-    while (waitReadable(fd_.get(), wakeRead_.get())) {
+    while (waitReady(fd_.get(), POLLIN, wakeRead_.get())) {
       Fd client(::accept(fd_.get(), nullptr, nullptr));
       if (client.get() >= 0)
         return std::make_unique<PosixClient>(std::move(client), wakeRead_.get());

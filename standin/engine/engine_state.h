@@ -32,6 +32,7 @@ struct EngineState {
   int64_t debugPort = 57786;
   std::string debugPassword;
   bool debugWaitForConnection = false;
+  bool debuggerWaited = false;  // only the first run after StartDebugServer waits
   DebugServer debugServer;
 
   HDevEngineCpp::HDevOperatorImplCpp* operatorImpl = nullptr;

@@ -1,11 +1,14 @@
 #include "executor.h"
 
+#include <cstdint>
 #include <exception>
 #include <new>
 
 #include "HDevEngineCpp.h"
+#include "engine_stack.h"
 #include "engine_state.h"
 #include "errors.h"
+#include "run_limits.h"
 #include "tuple_ops.h"
 
 namespace standin::engine {
@@ -19,17 +22,42 @@ void executeProcedure(const Procedure& p, Frame& f) {
     int line = f.current ? f.current->line : -1;
     throw HDevEngineException(e.ErrorMessage().Text(), e.ErrorCode(), p.reportName.c_str(),
                               f.opName(), line);
+  } catch (const std::bad_alloc&) {
+    int line = f.current ? f.current->line : -1;
+    throw HDevEngineException(errorText(err::kOutOfMemory).c_str(), err::kOutOfMemory,
+                              p.reportName.c_str(), f.opName(), line);
   }
 }
 
 namespace {
 
-// The debugger asked to be waited for: only the first run waits.
+// The debugger asked to be waited for: only the first run waits, without the engine lock, so
+// that the server can be stopped and the engine asked meanwhile.
 void waitForDebuggerOnce(EngineState& st) {
-  static bool waited = false;
-  if (waited || !st.debugWaitForConnection || !st.debugServer.running()) return;
-  waited = true;
+  {
+    std::lock_guard<std::recursive_mutex> guard(st.lock);
+    if (st.debuggerWaited || !st.debugWaitForConnection || !st.debugServer.running()) return;
+    st.debuggerWaited = true;
+  }
   st.debugServer.waitForClient();
+}
+
+// The error an uncaught throw ends the run with: the tuple's integer code, when it has one
+// that fits an error code.
+[[noreturn]] void uncaughtThrow(const ScriptThrow& t) {
+  const Value& v = t.value;
+  std::string message = "Uncaught exception: " + displayText(v);
+  int code = err::kUserException;
+  if (v.size() >= 1 && v.typeAt(0) == ElemType::Int) {
+    int64_t c = v.intAt(0);
+    if (c >= INT32_MIN && c <= INT32_MAX) {
+      code = static_cast<int>(c);
+    } else {
+      code = err::kThrowCode;
+      message += " (its code is outside the 32-bit range)";
+    }
+  }
+  throw HDevEngineException(message.c_str(), code, t.procName.c_str(), "throw", t.line);
 }
 
 void run(const Procedure& p, CallData& data) {
@@ -44,11 +72,7 @@ void run(const Procedure& p, CallData& data) {
   try {
     executeProcedure(p, f);
   } catch (const ScriptThrow& t) {
-    const Value& v = t.value;
-    int code = v.size() >= 1 && v.typeAt(0) == ElemType::Int ? static_cast<int>(v.intAt(0))
-                                                             : err::kUserException;
-    throw HDevEngineException(("Uncaught exception: " + displayText(v)).c_str(), code,
-                              t.procName.c_str(), "throw", t.line);
+    uncaughtThrow(t);
   }
   data.ctrlOut.clear();
   for (const auto& param : p.ctrlOut) {
@@ -64,19 +88,22 @@ void run(const Procedure& p, CallData& data) {
 
 void executeScript(const LoadedScript& script, CallData& data) {
   EngineState& st = engineState();
-  std::lock_guard<std::recursive_mutex> guard(st.lock);
   waitForDebuggerOnce(st);
   const Procedure& p = *script.entry;
-  try {
-    run(p, data);
-  } catch (const HDevEngineException&) {
-    throw;
-  } catch (const std::bad_alloc&) {
-    throw HDevEngineException("Out of memory while executing the script", err::kTupleTooLarge,
-                              p.reportName.c_str(), "", -1);
-  } catch (const std::exception& e) {
-    throw HDevEngineException(e.what(), err::kOperatorImpl, p.reportName.c_str(), "", -1);
-  }
+  onEngineStack([&] {
+    std::lock_guard<std::recursive_mutex> guard(st.lock);
+    startRunBudget();
+    try {
+      run(p, data);
+    } catch (const HDevEngineException&) {
+      throw;
+    } catch (const std::bad_alloc&) {
+      throw HDevEngineException(errorText(err::kOutOfMemory).c_str(), err::kOutOfMemory,
+                                p.reportName.c_str(), "", -1);
+    } catch (const std::exception& e) {
+      throw HDevEngineException(e.what(), err::kOperatorImpl, p.reportName.c_str(), "", -1);
+    }
+  });
 }
 
 }  // namespace standin::engine

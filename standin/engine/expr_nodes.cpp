@@ -1,7 +1,11 @@
 #include "expr_nodes.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "HalconCpp.h"
 #include "errors.h"
+#include "int_program.h"
 
 namespace standin::engine {
 namespace {
@@ -53,6 +57,11 @@ struct TupleExpr final : Expr {
     Value out;
     for (const auto& item : items) out.append(item->eval(f));
     return out;
+  }
+  Extension extends(int slot, std::span<const ExprPtr>& rest) const override {
+    if (items.empty() || variableSlot(*items[0]) != slot) return Extension::None;
+    rest = std::span<const ExprPtr>(items).subspan(1);
+    return Extension::Append;
   }
   std::vector<ExprPtr> items;
 };
@@ -114,17 +123,9 @@ struct LengthExpr final : Expr {
   Operand operand;
 };
 
-// Integer result of p K q, or false when the general path must decide
-// (division by zero or by a negative number).
 template <ArithOp K>
 inline bool intArith(int64_t p, int64_t q, int64_t& out) {
-  uint64_t up = static_cast<uint64_t>(p), uq = static_cast<uint64_t>(q);
-  if constexpr (K == ArithOp::Add) return out = static_cast<int64_t>(up + uq), true;
-  if constexpr (K == ArithOp::Sub) return out = static_cast<int64_t>(up - uq), true;
-  if constexpr (K == ArithOp::Mul) return out = static_cast<int64_t>(up * uq), true;
-  if (q <= 0) return false;
-  out = K == ArithOp::Div ? p / q : p % q;
-  return true;
+  return integerStep(K, p, q, out);
 }
 
 // How an arithmetic operand is read: variables and constants inline, other
@@ -133,7 +134,8 @@ enum class Leaf { Var, Const, Any };
 
 template <Leaf L>
 struct LeafOperand {
-  explicit LeafOperand(ExprPtr e) : expr(std::move(e)), slot(variableSlot(*expr)) {}
+  explicit LeafOperand(ExprPtr e)
+      : expr(std::move(e)), slot(variableSlot(*expr)), constant(expr->constant()) {}
   bool getInt(Frame& f, int64_t& out, Value& other) const {
     if constexpr (L == Leaf::Var) {
       const Value& v = readVariable(f, slot);
@@ -141,9 +143,8 @@ struct LeafOperand {
       other = v;
       return false;
     } else if constexpr (L == Leaf::Const) {
-      const Value& v = *expr->constant();
-      if (v.isInlineInt()) return out = v.inlineInt(), true;
-      other = v;
+      if (constant->isInlineInt()) return out = constant->inlineInt(), true;
+      other = *constant;
       return false;
     } else {
       return expr->evalInt(f, out, other);
@@ -151,11 +152,15 @@ struct LeafOperand {
   }
   ExprPtr expr;
   int slot;
+  const Value* constant;  // the literal's value (Leaf::Const), read without a virtual call
 };
 
 template <ArithOp K, Leaf LA, Leaf LB>
-struct ArithExpr final : Expr {
+struct ArithExpr final : ArithNode {
   ArithExpr(ExprPtr x, ExprPtr y) : a(std::move(x)), b(std::move(y)) {}
+  ArithOp kind() const override { return K; }
+  const Expr& left() const override { return *a.expr; }
+  const Expr& right() const override { return *b.expr; }
 
   bool evalInt(Frame& f, int64_t& out, Value& other) const override {
     int64_t p = 0, q = 0;
@@ -193,6 +198,11 @@ struct ArithExpr final : Expr {
     Value v;
     if (evalInt(f, r, v)) return Value::ofInt(r);
     return v;
+  }
+  Extension extends(int slot, std::span<const ExprPtr>& rest) const override {
+    if (K != ArithOp::Add || LA != Leaf::Var || a.slot != slot) return Extension::None;
+    rest = std::span<const ExprPtr>(&b.expr, 1);
+    return Extension::Add;
   }
   LeafOperand<LA> a;
   LeafOperand<LB> b;
@@ -286,9 +296,8 @@ struct NegateExpr final : Expr {
   explicit NegateExpr(ExprPtr e) : operand(std::move(e)) {}
   Value eval(Frame& f) const override {
     Value v = operand->eval(f);
-    if (v.isInlineInt())
-      return Value::ofInt(static_cast<int64_t>(0 - static_cast<uint64_t>(v.inlineInt())));
-    return negate(v, f.opName());
+    if (v.isInlineInt() && v.inlineInt() != INT64_MIN) return Value::ofInt(-v.inlineInt());
+    return negate(v, f.opName());  // raises for the one integer without a negative
   }
   ExprPtr operand;
 };
@@ -323,6 +332,13 @@ ExprPtr fold(ExprPtr e) {
   } catch (const HalconCpp::HException&) {
     return e;
   }
+}
+
+// Sets the height of a new node over its children.
+ExprPtr over(ExprPtr e, std::initializer_list<const Expr*> children) {
+  for (const Expr* c : children)
+    if (c && c->height + 1 > e->height) e->height = c->height + 1;
+  return e;
 }
 
 bool allConstant(const std::vector<const Expr*>& parts) {
@@ -367,22 +383,30 @@ ExprPtr makeTuple(std::vector<ExprPtr> items) {
   std::vector<const Expr*> parts;
   for (const auto& i : items) parts.push_back(i.get());
   bool constant = allConstant(parts);
+  int height = 1;
+  for (const Expr* p : parts) height = std::max(height, p->height + 1);
   ExprPtr e = std::make_unique<TupleExpr>(std::move(items));
+  e->height = height;
   return constant ? fold(std::move(e)) : std::move(e);
 }
 
 ExprPtr makeIndex(ExprPtr base, ExprPtr index) {
-  return std::make_unique<IndexExpr>(std::move(base), std::move(index));
+  const Expr *b = base.get(), *i = index.get();
+  return over(std::make_unique<IndexExpr>(std::move(base), std::move(index)), {b, i});
 }
 ExprPtr makeRange(ExprPtr base, ExprPtr from, ExprPtr to) {
-  return std::make_unique<RangeExpr>(std::move(base), std::move(from), std::move(to));
+  const Expr *b = base.get(), *x = from.get(), *y = to.get();
+  return over(std::make_unique<RangeExpr>(std::move(base), std::move(from), std::move(to)),
+              {b, x, y});
 }
 ExprPtr makeLength(ExprPtr operand) {
-  return std::make_unique<LengthExpr>(std::move(operand));
+  const Expr* o = operand.get();
+  return over(std::make_unique<LengthExpr>(std::move(operand)), {o});
 }
 
 ExprPtr makeArith(ArithOp op, ExprPtr a, ExprPtr b) {
   bool constant = a->constant() && b->constant();
+  const Expr *x = a.get(), *y = b.get();
   ExprPtr e;
   switch (op) {
     case ArithOp::Add:
@@ -401,11 +425,14 @@ ExprPtr makeArith(ArithOp op, ExprPtr a, ExprPtr b) {
       e = makeArithA<ArithOp::Mod>(std::move(a), std::move(b));
       break;
   }
+  e = over(std::move(e), {x, y});
   if (constant) return fold(std::move(e));
   return e;
 }
 
-ExprPtr makeCompare(CmpOp op, ExprPtr a, ExprPtr b) {
+namespace {
+
+ExprPtr makeCompareNode(CmpOp op, ExprPtr a, ExprPtr b) {
   switch (op) {
     case CmpOp::Eq:
       return std::make_unique<CompareExpr<CmpOp::Eq>>(std::move(a), std::move(b));
@@ -422,24 +449,36 @@ ExprPtr makeCompare(CmpOp op, ExprPtr a, ExprPtr b) {
   }
 }
 
+}  // namespace
+
+ExprPtr makeCompare(CmpOp op, ExprPtr a, ExprPtr b) {
+  const Expr *x = a.get(), *y = b.get();
+  return over(makeCompareNode(op, std::move(a), std::move(b)), {x, y});
+}
+
 ExprPtr makeLogic(LogicOp op, ExprPtr a, ExprPtr b) {
-  return std::make_unique<LogicExpr>(op, std::move(a), std::move(b));
+  const Expr *x = a.get(), *y = b.get();
+  return over(std::make_unique<LogicExpr>(op, std::move(a), std::move(b)), {x, y});
 }
 ExprPtr makeNot(ExprPtr operand) {
-  return std::make_unique<NotExpr>(std::move(operand));
+  const Expr* o = operand.get();
+  return over(std::make_unique<NotExpr>(std::move(operand)), {o});
 }
 
 ExprPtr makeNegate(ExprPtr operand) {
   bool constant = operand->constant() != nullptr;
-  ExprPtr e = std::make_unique<NegateExpr>(std::move(operand));
+  const Expr* o = operand.get();
+  ExprPtr e = over(std::make_unique<NegateExpr>(std::move(operand)), {o});
   return constant ? fold(std::move(e)) : std::move(e);
 }
 
 ExprPtr makeFormat(ExprPtr value, ExprPtr format) {
-  return std::make_unique<FormatExpr>(std::move(value), std::move(format));
+  const Expr *v = value.get(), *f = format.get();
+  return over(std::make_unique<FormatExpr>(std::move(value), std::move(format)), {v, f});
 }
 ExprPtr makeFunction(TupleFunction fn, ExprPtr arg) {
-  return std::make_unique<FunctionExpr>(fn, std::move(arg));
+  const Expr* a = arg.get();
+  return over(std::make_unique<FunctionExpr>(fn, std::move(arg)), {a});
 }
 
 }  // namespace standin::engine

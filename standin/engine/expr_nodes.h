@@ -27,6 +27,13 @@ ExprPtr makeNegate(ExprPtr operand);
 ExprPtr makeFormat(ExprPtr value, ExprPtr format);
 ExprPtr makeFunction(TupleFunction fn, ExprPtr arg);
 
+// What an arithmetic node shows of itself, for compiling integer programs.
+struct ArithNode : Expr {
+  virtual ArithOp kind() const = 0;
+  virtual const Expr& left() const = 0;
+  virtual const Expr& right() const = 0;
+};
+
 // The slot when e is a plain variable, else -1.
 int variableSlot(const Expr& e);
 

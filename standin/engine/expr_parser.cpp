@@ -11,6 +11,11 @@ ExprParser::Nest::Nest(ExprParser& parser) : p(parser) {
   }
 }
 
+ExprPtr ExprParser::bounded(ExprPtr e) {
+  if (e->height > kMaxExprDepth) throw ParseError("expression nested too deeply");
+  return e;
+}
+
 bool ExprParser::accept(Tok kind) {
   if (peek().kind != kind) return false;
   next();
@@ -30,7 +35,7 @@ ExprPtr ExprParser::parseOr() {
   ExprPtr e = parseXor();
   while (atKeyword("or")) {
     next();
-    e = makeLogic(LogicOp::Or, std::move(e), parseXor());
+    e = bounded(makeLogic(LogicOp::Or, std::move(e), parseXor()));
   }
   return e;
 }
@@ -39,7 +44,7 @@ ExprPtr ExprParser::parseXor() {
   ExprPtr e = parseAnd();
   while (atKeyword("xor")) {
     next();
-    e = makeLogic(LogicOp::Xor, std::move(e), parseAnd());
+    e = bounded(makeLogic(LogicOp::Xor, std::move(e), parseAnd()));
   }
   return e;
 }
@@ -48,7 +53,7 @@ ExprPtr ExprParser::parseAnd() {
   ExprPtr e = parseNot();
   while (atKeyword("and")) {
     next();
-    e = makeLogic(LogicOp::And, std::move(e), parseNot());
+    e = bounded(makeLogic(LogicOp::And, std::move(e), parseNot()));
   }
   return e;
 }
@@ -57,7 +62,7 @@ ExprPtr ExprParser::parseNot() {
   if (atKeyword("not")) {
     Nest nest(*this);
     next();
-    return makeNot(parseNot());
+    return bounded(makeNot(parseNot()));
   }
   return parseComparison();
 }
@@ -91,7 +96,7 @@ ExprPtr ExprParser::parseComparison() {
         return e;
     }
     next();
-    e = makeCompare(op, std::move(e), parseAdditive());
+    e = bounded(makeCompare(op, std::move(e), parseAdditive()));
   }
 }
 
@@ -99,7 +104,7 @@ ExprPtr ExprParser::parseAdditive() {
   ExprPtr e = parseMultiplicative();
   while (peek().kind == Tok::Plus || peek().kind == Tok::Minus) {
     ArithOp op = next().kind == Tok::Plus ? ArithOp::Add : ArithOp::Sub;
-    e = makeArith(op, std::move(e), parseMultiplicative());
+    e = bounded(makeArith(op, std::move(e), parseMultiplicative()));
   }
   return e;
 }
@@ -122,7 +127,7 @@ ExprPtr ExprParser::parseMultiplicative() {
         return e;
     }
     next();
-    e = makeArith(op, std::move(e), parseUnary());
+    e = bounded(makeArith(op, std::move(e), parseUnary()));
   }
 }
 
@@ -131,7 +136,7 @@ ExprPtr ExprParser::parseUnary() {
     Nest nest(*this);
     bool minus = next().kind == Tok::Minus;
     ExprPtr operand = parseUnary();
-    return minus ? makeNegate(std::move(operand)) : std::move(operand);
+    return minus ? bounded(makeNegate(std::move(operand))) : std::move(operand);
   }
   return parsePostfix();
 }
@@ -144,13 +149,13 @@ ExprPtr ExprParser::parsePostfix() {
       if (accept(Tok::Colon)) {
         ExprPtr to = parseExpression();
         expect(Tok::RBracket, "']'");
-        e = makeRange(std::move(e), std::move(index), std::move(to));
+        e = bounded(makeRange(std::move(e), std::move(index), std::move(to)));
       } else {
         expect(Tok::RBracket, "']'");
-        e = makeIndex(std::move(e), std::move(index));
+        e = bounded(makeIndex(std::move(e), std::move(index)));
       }
     } else if (accept(Tok::Dollar)) {
-      e = makeFormat(std::move(e), parsePrimary());
+      e = bounded(makeFormat(std::move(e), parsePrimary()));
     } else {
       return e;
     }
@@ -179,12 +184,12 @@ ExprPtr ExprParser::parsePrimary() {
         while (accept(Tok::Comma));
         expect(Tok::RBracket, "']'");
       }
-      return makeTuple(std::move(items));
+      return bounded(makeTuple(std::move(items)));
     }
     case Tok::Pipe: {
       ExprPtr e = parseExpression();
       expect(Tok::Pipe, "'|'");
-      return makeLength(std::move(e));
+      return bounded(makeLength(std::move(e)));
     }
     case Tok::Ident: {
       if (t.text == "true") return makeConst(Value::ofInt(1));
@@ -198,7 +203,7 @@ ExprPtr ExprParser::parsePrimary() {
         next();
         ExprPtr arg = parseExpression();
         expect(Tok::RParen, "')'");
-        return makeFunction(fn, std::move(arg));
+        return bounded(makeFunction(fn, std::move(arg)));
       }
       std::string name = t.text;
       return makeVar(slots_(name), name);

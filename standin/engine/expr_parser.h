@@ -16,6 +16,11 @@ namespace standin::engine {
 // recursion so a hostile line cannot exhaust the stack.
 constexpr int kMaxExprNesting = 64;
 
+// Height of the tree one expression may build (see Expr::height). A chain a + b + c ... adds
+// one level per operator without any parentheses; 500 terms are far beyond hand-written
+// lines, and evaluating or destroying such a tree stays within a small part of a 1 MB stack.
+constexpr int kMaxExprDepth = 500;
+
 struct ParseError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
@@ -51,6 +56,8 @@ class ExprParser {
   ExprPtr parseUnary();
   ExprPtr parsePostfix();
   ExprPtr parsePrimary();
+  // Refuses a tree taller than kMaxExprDepth.
+  static ExprPtr bounded(ExprPtr e);
 
   // Guards the recursion depth for the lifetime of one nested parse.
   struct Nest {

@@ -3,6 +3,7 @@
 #include "access.h"
 #include "engine_state.h"
 #include "errors.h"
+#include "fault_injection.h"
 #include "loader.h"
 #include "path_util.h"
 #include "tuple_ops.h"
@@ -105,17 +106,27 @@ bool flagValue(const std::string& name, const standin::Value& v) {
   return v.intAt(0) != 0;
 }
 
+// Test hook: an armed fault fails this engine call (fault_injection.h).
+void throwArmedFault() {
+  const standin::Fault fault = standin::takeArmedFault(true);
+  if (fault == standin::Fault::Engine)
+    throw HDevEngineException("Injected engine failure", err::kInjectedFault, "", "", -1);
+  standin::throwFault(fault, "HDevEngine");
+}
+
 }  // namespace
 
 HDevEngine::HDevEngine() = default;
 
 void HDevEngine::SetHDevOperatorImpl(HDevOperatorImplCpp* impl, bool) {
+  throwArmedFault();
   EngineState& st = engineState();
   std::lock_guard<std::recursive_mutex> guard(st.lock);
   st.operatorImpl = impl;
 }
 
 void HDevEngine::SetEngineAttribute(const char* name, const HTuple& value) {
+  throwArmedFault();
   std::string n = name ? name : "";
   const standin::Value& v = HalconCpp::HTupleAccess::value(value);
   EngineState& st = engineState();
@@ -131,7 +142,12 @@ void HDevEngine::SetEngineAttribute(const char* name, const HTuple& value) {
   } else if (n == "debug_port") {
     if (v.size() != 1 || v.typeAt(0) != standin::ElemType::Int)
       badAttribute(n, err::kWrongType + 2);
-    if (v.intAt(0) < 0 || v.intAt(0) > 65535) badAttribute(n, err::kWrongValue + 2);
+    if (v.intAt(0) < 1 || v.intAt(0) > 65535)
+      throw HDevEngineException(
+          ("Invalid value for engine attribute 'debug_port': " + std::to_string(v.intAt(0)) +
+           " is not a port number from 1 to 65535")
+              .c_str(),
+          err::kWrongValue + 2, "", "", -1);
     st.debugPort = v.intAt(0);
   } else if (n == "debug_password") {
     if (v.size() != 1 || v.typeAt(0) != standin::ElemType::Text)
@@ -160,6 +176,7 @@ HTuple HDevEngine::GetEngineAttribute(const char* name) {
 }
 
 void HDevEngine::AddProcedurePath(const char* path) {
+  throwArmedFault();
   EngineState& st = engineState();
   std::lock_guard<std::recursive_mutex> guard(st.lock);
   for (const auto& dir : standin::engine::splitPathList(path ? path : ""))
@@ -167,19 +184,28 @@ void HDevEngine::AddProcedurePath(const char* path) {
 }
 
 void HDevEngine::UnloadAllProcedures() {
+  throwArmedFault();
   standin::engine::unloadAllProcedures();
 }
 
 void HDevEngine::StartDebugServer() {
+  throwArmedFault();
   EngineState& st = engineState();
-  std::lock_guard<std::recursive_mutex> guard(st.lock);
-  st.debugServer.start(static_cast<int>(st.debugPort), st.debugPassword);
+  int64_t port;
+  std::string password;
+  {
+    std::lock_guard<std::recursive_mutex> guard(st.lock);
+    port = st.debugPort;
+    password = st.debugPassword;
+    st.debuggerWaited = false;  // the first run after the start waits, when asked to
+  }
+  st.debugServer.start(port, password);
 }
 
+// Without the engine lock: stopping never waits for a script that is running.
 void HDevEngine::StopDebugServer() {
-  EngineState& st = engineState();
-  std::lock_guard<std::recursive_mutex> guard(st.lock);
-  st.debugServer.stop();
+  throwArmedFault();
+  engineState().debugServer.stop();
 }
 
 }  // namespace HDevEngineCpp

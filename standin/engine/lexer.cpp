@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 
 namespace standin::engine {
@@ -70,14 +71,18 @@ bool readNumber(const std::string& s, size_t& i, Token& t) {
   }
   std::string text = s.substr(start, i - start);
   errno = 0;
+  bool fits;
   if (real) {
     t.kind = Tok::Real;
     t.d = std::strtod(text.c_str(), nullptr);
+    // Tiny values are read as the nearest subnormal (or zero); only overflow is an error.
+    fits = std::isfinite(t.d);
   } else {
     t.kind = Tok::Int;
     t.i = std::strtoll(text.c_str(), nullptr, 10);
+    fits = errno != ERANGE;
   }
-  return errno == 0 && (i >= s.size() || !isIdentStart(s[i]));
+  return fits && (i >= s.size() || !isIdentStart(s[i]));
 }
 
 }  // namespace

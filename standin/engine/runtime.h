@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,9 @@
 
 namespace standin::engine {
 
-// Deepest chain of procedure calls a script may build. Each script-level call
-// nests a handful of C++ frames; 256 levels stay well inside a 1 MB thread
-// stack (the Windows default) while leaving room for real recursive scripts.
+// Deepest chain of procedure calls a script may build: room for real recursive scripts, while
+// a runaway recursion ends in a clean error. Scripts run on the engine's own stack
+// (engine_stack.h), which holds this many calls even when each is deeply nested.
 constexpr int kMaxCallDepth = 256;
 
 struct Stmt;
@@ -29,6 +30,13 @@ struct Frame {
   const char* opName() const;
 };
 
+// How an assignment X := e may update X in place instead of replacing it.
+enum class Extension {
+  None,
+  Append,  // e is [X, rest...]
+  Add,     // e is X + rest[0]
+};
+
 struct Expr {
   virtual ~Expr() = default;
   virtual Value eval(Frame& f) const = 0;
@@ -42,6 +50,14 @@ struct Expr {
   }
   // The constant value when the expression is a literal, else null.
   virtual const Value* constant() const { return nullptr; }
+  // Whether this expression extends the variable in `slot`, and with which operands.
+  virtual Extension extends(int slot, std::span<const std::unique_ptr<Expr>>& rest) const {
+    (void)slot, (void)rest;
+    return Extension::None;
+  }
+  // Nodes on the longest path from this node down to a leaf. Evaluating and destroying a
+  // tree recurse this deep.
+  int height = 1;
 };
 using ExprPtr = std::unique_ptr<Expr>;
 

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <map>
+#include <span>
 #include <vector>
 
+#include "int_program.h"
 #include "operators.h"
 #include "runtime.h"
 
@@ -13,6 +15,26 @@ struct AssignStmt final : Stmt {
   Flow exec(Frame& f) const override;
   int slot = 0;
   ExprPtr value;
+  std::unique_ptr<IntProgram> program;  // the integer fast path of value, when it has one
+};
+
+// X := [X, e...]: appends to X in place; X's storage is copied only when another value
+// shares it, so growing a tuple one element at a time stays linear.
+struct AppendStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  int slot = 0;
+  ExprPtr value;                  // the whole tuple literal, which owns the operands
+  std::span<const ExprPtr> rest;  // e...
+};
+
+// X := X + e: when X is one text that no other value shares, e's text is appended to it in
+// place (linear for a text built piece by piece); otherwise the same as AssignStmt.
+struct AddToStmt final : Stmt {
+  Flow exec(Frame& f) const override;
+  int slot = 0;
+  ExprPtr value;                        // the whole sum, which owns e
+  const Expr* addend = nullptr;         // e
+  std::unique_ptr<IntProgram> program;  // the integer fast path of value
 };
 
 struct AssignIndexStmt final : Stmt {
@@ -44,7 +66,7 @@ struct IfStmt final : Stmt {
   struct Branch {
     ExprPtr condition;
     Block body;
-    int line;
+    StmtPtr elseifLine;  // names the elseif line while its condition runs; null for the if
   };
   std::vector<Branch> branches;
   Block elseBody;

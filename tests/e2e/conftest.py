@@ -110,6 +110,12 @@ def run_on_terminal(program, *args, stdout="terminal", stderr="terminal", env=No
     return Result(proc.returncode, bytes(shown), (text(out or b""), text(err or b"")))
 
 
+def pytest_configure(config):
+    config.addinivalue_line(
+        "markers", "syscall_trace: traces the program's system calls, which a sanitizer's runtime "
+        "adds to (its own ctest case, labelled syscall_trace)")
+
+
 @pytest.fixture(scope="session", autouse=True)
 def wine_prefix():
     """One Wine prefix for the whole run, with its server kept alive so programs start fast."""

@@ -83,10 +83,15 @@ class TestRunWithoutEngine:
         r = run("velotrax", "--get-version", "x.hdev")
         assert (r.status, r.out, r.err) == (0, "halconversion:13.0.1\n", "")
 
-    def test_child_marker_is_read(self):
-        # The child never enters watch or separate mode; the run itself is the same.
-        r = run("velotrax", "--no-dialogs", "-w", "-s", "x.hdev", env={"VELOTRAX_IS_SLAVE": "1"})
-        assert (r.status, r.out) == (1, BANNER + "\n")
+    def test_child_marker_makes_a_child_that_runs_once(self, tmp_path):
+        # A child drops watch mode and its directories (so no warning about them) and queries.
+        args = ["--no-dialogs", "-v", "-w", "-s", "--watch-dirs", "gone", "x.hdev"]
+        for marker, child in ((None, False), ("0", False), ("1", True)):
+            r = run("velotrax", *args, cwd=tmp_path, env={"VELOTRAX_IS_SLAVE": marker})
+            warned = r.err.startswith("warning: watch directory gone does not exist\n")
+            assert (r.status, warned) == (1, not child), marker
+        query = run("velotrax", "--get-version", "x.hdev", env={"VELOTRAX_IS_SLAVE": "1"})
+        assert query.out == BANNER + "\n", "a child prints the banner where a query prints none"
 
     def test_verbose_warnings_come_before_the_banner_on_standard_error(self, tmp_path):
         r = run("velotrax", "--no-dialogs", "-v", "--procedures-path", "nope.hdpl",
@@ -94,16 +99,27 @@ class TestRunWithoutEngine:
         assert r.err.splitlines()[:2] == ["warning: library path nope.hdpl does not exist",
                                           "warning: watch directory gone does not exist"]
 
-    @pytest.mark.parametrize("args", [
-        [""],
-        ["x" * 30000],
-        ["\xff\xfe.hdev".encode("latin-1").decode("utf-8", "surrogateescape"), "(\xff"],
-        ["--halconroot", "", "--procedures-path", "", ""],
+    # Each hostile value comes back unchanged in the warning about it: nothing is cut, lost or
+    # mangled on the way; then the run fails cleanly.
+    @pytest.mark.parametrize("args, warning", [
+        (["--procedures-path", "", ""], "warning: procedure path  does not exist"),
+        (["--watch-dirs", "x" * 30000, "x.hdev"],
+         "warning: watch directory " + "x" * 30000 + " does not exist"),
+        (["--procedures-path", "\xff\xfe.hdpl", "\xff\xfe.hdev", "(\xff"],
+         "warning: library path \xff\xfe.hdpl does not exist"),
+        (["--procedures-path", "a.HDPL", "--watch-dirs", "", "(", "x.hdev"],
+         "warning: library path a.HDPL does not exist\nwarning: watch directory  does not exist"),
     ], ids=["empty", "very-long", "not-utf8", "empty-values"])
-    def test_bad_input_fails_cleanly(self, args):
-        r = run("velotrax", "--no-dialogs", *args)
+    def test_bad_input_fails_cleanly(self, args, warning, tmp_path):
+        args = [a.encode("latin-1").decode("utf-8", "surrogateescape") for a in args]
+        warning = warning.encode("latin-1").decode("utf-8", "surrogateescape")
+        if WINDOWS:  # Wine hands bytes that are not UTF-8 to a Windows program as '?'
+            warning = warning.replace("\udcff\udcfe", "??")
+        r = run("velotrax", "--no-dialogs", "-v", *args, cwd=tmp_path)
         assert r.status == 1
-        assert r.err.startswith(NOT_FOUND)
+        assert r.out.startswith(BANNER + "\n")
+        # Then the script, which is nowhere, is reported as such.
+        assert r.err.startswith(warning + "\n" + NOT_FOUND)
 
 
 class TestConsole:
@@ -170,6 +186,7 @@ class TestScriptPrompt:
         assert b"Execution finished with an error." in r.out
 
 
+@pytest.mark.syscall_trace
 @pytest.mark.skipif(WINDOWS, reason="counts the system calls of the native program")
 class TestWholeMessages:
     """A multi-line message leaves the program in one write, so nothing can land inside it."""

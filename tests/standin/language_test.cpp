@@ -25,6 +25,32 @@ TEST_F(Language, IntegerAndRealArithmetic) {
   EXPECT_EQ(eval({"R := 0x1F + 1"}), "32");
 }
 
+TEST_F(Language, IntegerFastPathAgreesWithTheGeneralPath) {
+  // An assignment of integer arithmetic runs as an integer program; inside a tuple literal the
+  // same expression runs as a tree. Results and errors must be the same.
+  std::vector<std::string> setup = {"A := -7", "B := 2", "C := -2", "Z := 0",
+                                    "D := 9223372036854775807"};
+  auto run = [&](const std::string& assignment) {
+    std::vector<std::string> lines = setup;
+    for (const char* l : {"try", "    ", "catch (E)", "    R := E[0]", "endtry"})
+      lines.push_back(l);
+    lines[setup.size() + 1] += assignment;
+    return eval(lines);
+  };
+  for (const char* e : {"A / B", "A % B", "A / C", "A % C", "B - A * 3", "(A + B) * (A - B) % 5",
+                        "A * A * A * A", "D + 1", "D * B", "-D - B - 1", "A / Z", "A % Z", "U + 1",
+                        "A + 1.5", "A + 'x'", "D - A", "(D - 1) / C"}) {
+    std::string fast = run(std::string("R := ") + e);
+    std::string tree = run(std::string("R := [") + e + "]");
+    EXPECT_EQ(fast, tree);
+  }
+  EXPECT_EQ(run("R := A / B"), "-3");
+  EXPECT_EQ(run("R := A % B"), "-1");
+  EXPECT_EQ(run("R := D + 1"), "21027");
+  EXPECT_EQ(run("R := A / Z"), "21011");
+  EXPECT_EQ(run("R := U + 1"), "21012");
+}
+
 TEST_F(Language, TuplesAreElementWise) {
   EXPECT_EQ(eval({"R := [1, 2, 3] * 2"}), "[2, 4, 6]");
   EXPECT_EQ(eval({"R := [1, 2] + [10, 20]"}), "[11, 22]");
@@ -43,6 +69,27 @@ TEST_F(Language, StringsConcatenateAndFormat) {
   EXPECT_EQ(eval({"R := 'ab'$'-4s' + '|'"}), "'ab  |'");
   EXPECT_EQ(eval({"R := 255$'x'"}), "'ff'");
   EXPECT_EQ(eval({"R := strlen('it\\'s\\n')"}), "5");
+}
+
+TEST_F(Language, FormattingHasNoLengthLimit) {
+  EXPECT_EQ(eval({"R := strlen('abc'$'999s')"}), "999");
+  EXPECT_EQ(eval({"R := strlen(1.5$'600.3f')"}), "600");
+  EXPECT_EQ(eval({"S := 1.5$'-600.3f'", "R := [strlen(S), S$'.5s']"}), "[600, '1.500']");
+  EXPECT_EQ(eval({"T := 'x'", "for I := 1 to 10 by 1", "    T := T + T", "endfor",
+                  "R := [strlen(T), T$'.3s']"}),
+            "[1024, 'xxx']");
+}
+
+TEST_F(Language, NumbersBeyondTheIntegerRangeAreReal) {
+  EXPECT_EQ(eval({"R := number('99999999999999999999')"}), "1e+20");
+  EXPECT_EQ(eval({"R := number('-99999999999999999999') = -1e20"}), "1");
+  EXPECT_EQ(eval({"R := number('9223372036854775807')"}), "9223372036854775807");
+}
+
+TEST_F(Language, SubnormalLiteralsAreAccepted) {
+  EXPECT_EQ(eval({"R := [1e-310 > 0, 4.9e-324 > 0, 4.9e-324 / 2]"}), "[1, 1, 0.0]");
+  EXPECT_EQ(eval({"R := 4.9e-324"}), "4.94065645841247e-324");
+  EXPECT_EQ(eval({"R := 1e-400"}), "0.0");
 }
 
 TEST_F(Language, ComparisonsAndLogic) {

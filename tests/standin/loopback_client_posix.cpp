@@ -32,8 +32,41 @@ bool LoopbackClient::connected() const {
   return socket_->fd >= 0;
 }
 
-void LoopbackClient::send(const std::string& text) {
-  if (socket_->fd >= 0) (void)::send(socket_->fd, text.data(), text.size(), MSG_NOSIGNAL);
+bool LoopbackClient::send(const std::string& text) {
+  for (size_t done = 0; done < text.size();) {
+    ssize_t n = socket_->fd < 0
+                    ? -1
+                    : ::send(socket_->fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void LoopbackClient::hangUp() {
+  if (socket_->fd >= 0) ::shutdown(socket_->fd, SHUT_RDWR);
+}
+
+void LoopbackClient::abort() {
+  if (socket_->fd < 0) return;
+  linger reset{1, 0};
+  ::setsockopt(socket_->fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+  ::close(socket_->fd);
+  socket_->fd = -1;
+}
+
+int freeLoopbackPort() {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  int port = 0;
+  if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+    port = ntohs(addr.sin_port);
+  if (fd >= 0) ::close(fd);
+  return port;
 }
 
 std::string LoopbackClient::readLine() {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -98,10 +99,30 @@ void ScriptTest::TearDown() {
   fs::remove_all(dir, ec);
 }
 
+// With STANDIN_SCRIPT_CORPUS set, the first scripts each test (each test directory) writes
+// are also kept there, named by content, as seeds for the fuzz target.
+namespace {
+void keepForCorpus(const std::string& testDir, const std::string& content) {
+  static const char* corpus = std::getenv("STANDIN_SCRIPT_CORPUS");
+  static std::string lastTest;
+  static int kept = 0;
+  constexpr int kScriptsPerTest = 8;
+  constexpr size_t kMaxSeed = size_t{1} << 20;  // the fuzz target's longest input
+  if (!corpus || content.size() > kMaxSeed) return;
+  if (testDir != lastTest) lastTest = testDir, kept = 0;
+  if (kept++ >= kScriptsPerTest) return;
+  fs::create_directories(corpus);
+  std::ofstream(fs::path(corpus) / ("seed-" + std::to_string(std::hash<std::string>{}(content))),
+                std::ios::binary)
+      << content;
+}
+}  // namespace
+
 std::string ScriptTest::write(const std::string& name, const std::string& content) {
   fs::path p = fs::path(dir) / name;
   fs::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary) << content;
+  keepForCorpus(dir, content);
   return p.string();
 }
 

@@ -1,6 +1,7 @@
 // Small script runner over the public engine interface: loads a program or an
 // external procedure, runs it and prints the procedure's outputs, or the
 // engine error field by field. Exit status 0 on success, 1 on any error.
+// Scripts' dev_ window operators go to a plain window stack (WindowStackImpl).
 //
 //   standin_run [--check] [--path DIRS] [--ignore-invalid] [--ignore-unresolved] SCRIPT [ARG...]
 //
@@ -13,6 +14,7 @@
 
 #include "HDevEngineCpp.h"
 #include "HalconCpp.h"
+#include "window_stack_impl.h"
 
 using namespace HDevEngineCpp;
 using HalconCpp::HTuple;
@@ -48,6 +50,8 @@ bool endsWith(const std::string& s, const char* suffix) {
 
 int run(int argc, char** argv) {
   HDevEngine engine;
+  static WindowStackImpl windows;  // the engine keeps using it until the process ends
+  engine.SetHDevOperatorImpl(&windows, true);
   bool check = false;
   int i = 1;
   for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {

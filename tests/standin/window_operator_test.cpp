@@ -149,10 +149,10 @@ TEST_F(WindowOperators, WithoutImplementationTheyDoNothing) {
   EXPECT_EQ(e.code, 0);
 }
 
-TEST(LibraryWindows, InMemoryWindowsKeepTheirState) {
+TEST(LibraryWindows, WindowsKeepTheirState) {
   using namespace HalconCpp;
   HTuple w, r1, c1, r2, c2, row, col, width, height, os, disp;
-  OpenWindow(HTuple(0), HTuple(0), HTuple(640), HTuple(480), HTuple(0), HTuple("visible"),
+  OpenWindow(HTuple(0), HTuple(0), HTuple(640), HTuple(480), HTuple(0), HTuple("buffer"),
              HTuple(""), &w);
   GetPart(w, &r1, &c1, &r2, &c2);
   EXPECT_EQ(r2[0].L(), 479);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,14 +56,33 @@ class Test {
   virtual ~Test() = default;
   virtual void SetUp() {}
   virtual void TearDown() {}
+  virtual void TestBody() {}
 };
+
+// Registers one test made by `factory` (a fixture whose TestBody runs the case), so that a
+// table of cases becomes one test per row.
+template <typename Fixture>
+void registerCase(const char* suite, const char* name, std::function<Fixture*()> factory) {
+  minitest::Registrar(suite, name, [factory] {
+    std::unique_ptr<Test> test(factory());  // SetUp and TearDown are public here
+    test->SetUp();
+    try {
+      test->TestBody();
+    } catch (const minitest::AssertionAbort&) {
+    } catch (...) {
+      test->TearDown();
+      throw;
+    }
+    test->TearDown();
+  });
+}
 }  // namespace testing
 
 #define MINITEST_CLASS(suite, name) suite##_##name##_Test
 #define MINITEST_DEFINE(suite, name, base)                                  \
   class MINITEST_CLASS(suite, name) : public base {                         \
    public:                                                                  \
-    void TestBody();                                                        \
+    void TestBody() override;                                               \
     void Run() {                                                            \
       SetUp();                                                              \
       try {                                                                 \

@@ -1,6 +1,7 @@
-#include <cstdio>
-
+// The same on both platforms: the runtime library's _exit (unistd.h has it on MinGW too).
 #include <unistd.h>
+
+#include <cstdio>
 
 #include "process.h"
 

@@ -1,0 +1,63 @@
+// The export tables of both builds hold exactly the 50 names and nothing else, as the system's
+// tools list them: nm for the shared object, objdump for the DLL (undecorated, no @n).
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "brimlet_exports.h"
+#include "test_framework.h"
+
+namespace {
+
+std::string commandOutput(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string output;
+  if (!pipe) return output;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+    output.append(buffer, n);
+  return output;
+}
+
+std::set<std::string> exportNames() {
+  return {std::begin(kBrimletExportNames), std::end(kBrimletExportNames)};
+}
+
+}  // namespace
+
+TEST(ExportListing, SharedObjectDefinesExactlyTheFifty) {
+  std::istringstream lines(commandOutput("nm -D --defined-only '" BRIDGE_PATH "'"));
+  std::multiset<std::string> defined;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    std::string address, type, name;
+    fields >> address >> type >> name;
+    defined.insert(name);
+    EXPECT_EQ(type, "T");  // code, global: no data, weak or unique symbols
+  }
+  EXPECT_EQ(defined.size(), 50u);
+  EXPECT_EQ(std::set<std::string>(defined.begin(), defined.end()), exportNames());
+}
+
+#ifdef BRIDGE_DLL_PATH
+TEST(ExportListing, DllExportsExactlyTheFifty) {
+  std::istringstream lines(commandOutput("x86_64-w64-mingw32-objdump -p '" BRIDGE_DLL_PATH "'"));
+  std::multiset<std::string> named;
+  int addresses = 0;
+  bool inNameTable = false;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("Export RVA") != std::string::npos) ++addresses;  // "[   0] +base[   1] ..."
+    if (line.find("[Ordinal/Name Pointer] Table") != std::string::npos) {
+      inNameTable = true;
+    } else if (inNameTable) {
+      if (line.find_first_not_of(" \t") == std::string::npos) break;
+      named.insert(line.substr(line.find(']') + 2));  // "\t[   0] haddProcedurePath"
+    }
+  }
+  EXPECT_EQ(addresses, 50);  // nothing exported by ordinal only
+  EXPECT_EQ(named.size(), 50u);
+  EXPECT_EQ(std::set<std::string>(named.begin(), named.end()), exportNames());
+}
+#endif
