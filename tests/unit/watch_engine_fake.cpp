@@ -18,10 +18,15 @@ void clearRecord(EngineErrorRecord* record) {
 }  // namespace
 
 void installFakeEngine() {
-  EngineClient client;
-  client.hunloadAllProcedures = unloadAll;
-  client.hclearErrorMsg = clearRecord;
-  installEngineClient(client);
+  // Installed once: the process's client is never released.
+  static const bool installed = [] {
+    EngineClient client;
+    client.hunloadAllProcedures = unloadAll;
+    client.hclearErrorMsg = clearRecord;
+    installEngineClient(client);
+    return true;
+  }();
+  (void)installed;
   unloadCalls = 0;
   nextUnloadError = nullptr;
 }

@@ -12,6 +12,7 @@ extern std::atomic<int> unloadCalls;
 // Handed out (once) by the next hunloadAllProcedures call.
 extern std::atomic<EngineErrorRecord*> nextUnloadError;
 
+// Makes the fake the process's engine client (the first time) and resets its counts.
 void installFakeEngine();
 // A record the fake's hclearErrorMsg releases.
 EngineErrorRecord* makeErrorRecord(const char* message);
