@@ -1,4 +1,5 @@
-// The run driver: one run, or watch mode's repeated passes.
+// The run driver: one run, or watch mode's repeated passes; in this process or, with
+// --separate, in child processes.
 #pragma once
 
 #include <vector>
@@ -7,7 +8,7 @@
 
 namespace Velotrax {
 
-// True when the run (or watch mode) succeeded.
+// True when the run succeeded, or when watch mode ended normally.
 bool runDriver(const std::vector<ProcedureArgument>& arguments);
 
 }  // namespace Velotrax

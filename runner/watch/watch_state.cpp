@@ -1,0 +1,59 @@
+#include "watch_state.h"
+
+#include "os/event.h"
+
+namespace Velotrax {
+
+WatchState::WatchState() = default;
+WatchState::~WatchState() = default;
+
+WatchState::Value WatchState::value() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return value_;
+}
+
+void WatchState::beginPass() {
+  auto fresh = std::make_unique<os::Event>();
+  std::lock_guard<std::mutex> hold(mutex_);
+  value_ = nothingSeen;
+  event_ = std::move(fresh);
+}
+
+void WatchState::closeEvent() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  event_.reset();
+}
+
+void WatchState::ensureEvent() {
+  if (event_) return;
+  auto fresh = std::make_unique<os::Event>();
+  std::lock_guard<std::mutex> hold(mutex_);
+  event_ = std::move(fresh);
+}
+
+bool WatchState::claimWatcher() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (watcherWaiting_) return false;
+  watcherWaiting_ = true;
+  return true;
+}
+
+void WatchState::watcherGone() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  watcherWaiting_ = false;
+}
+
+void WatchState::markChange() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  value_ = changeSeen;
+  watcherWaiting_ = false;
+  if (event_) event_->signal();
+}
+
+void WatchState::markFailed() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  value_ = watchFailed;
+  watcherWaiting_ = false;
+}
+
+}  // namespace Velotrax
