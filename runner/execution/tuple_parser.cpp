@@ -187,28 +187,13 @@ size_t TupleParser::parseNumber(size_t p) {
   return p + consumed.size() - 1;
 }
 
-// Releases a tuple being filled unless filling completed.
-class TupleGuard {
- public:
-  explicit TupleGuard(TupleHandle tuple) : tuple_(tuple) {}
-  TupleGuard(const TupleGuard&) = delete;
-  TupleGuard& operator=(const TupleGuard&) = delete;
-  ~TupleGuard() {
-    if (tuple_) engineClient().hfreeTuple(tuple_);
-  }
-  TupleHandle release() { return std::exchange(tuple_, nullptr); }
-
- private:
-  TupleHandle tuple_;
-};
-
 // Parses the literal at `start`; its end index comes back relative to `start`. In the build
 // pass the tuple is appended to `arguments`.
 size_t parseLiteral(const std::string& text, size_t start, PassMode mode,
                     std::vector<ProcedureArgument>& arguments) {
   TupleHandle created = nullptr;
   if (mode == PassMode::build) throwIfFailed(engineClient().hcreateTuple(&created));
-  TupleGuard guard(created);
+  TupleFillGuard guard(created);
   size_t end = 0;
   try {
     end = TupleParser(text, start, mode).parse(created);
@@ -217,7 +202,7 @@ size_t parseLiteral(const std::string& text, size_t start, PassMode mode,
   }
   if (mode == PassMode::build) {
     TupleHolder held = holdTuple(created);
-    guard.release();
+    guard.complete();
     arguments.push_back({std::string(), std::move(held)});
   }
   return end;

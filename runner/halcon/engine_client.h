@@ -19,9 +19,7 @@ class Module;
 // tuple entries; the module last. Created on first use and never destroyed.
 struct EngineClient {
 #define VELOTRAX_CLIENT_FIELD(name, result, parameters) brimlet_##name##_fn name = nullptr;
-  BRIMLET_CORE_EXPORTS(VELOTRAX_CLIENT_FIELD)
-  BRIMLET_CONFIG_EXPORTS(VELOTRAX_CLIENT_FIELD)
-  BRIMLET_TUPLE_EXPORTS(VELOTRAX_CLIENT_FIELD)
+  BRIMLET_EXPORTS_CLIENT_ORDER(VELOTRAX_CLIENT_FIELD)
 #undef VELOTRAX_CLIENT_FIELD
   std::shared_ptr<os::Module> module;  // the loaded bridge, kept until the process ends
 };

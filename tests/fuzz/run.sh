@@ -20,8 +20,10 @@ work=build/asan/fuzz/$target
 findings=build/asan/fuzz/findings/$target
 mkdir -p "$work" "$findings"
 seeds=(tests/fuzz/corpus/"$target")
-# The engine also starts from every script of the project.
+# The engine also starts from every script of the project, and from FUZZ_SEEDS when set (CI
+# collects the scripts the stand-in's tests write there).
 [[ $target == script ]] && seeds+=(examples bench standin/procedures tests/e2e/scripts)
+[[ -n ${FUZZ_SEEDS:-} ]] && seeds+=("$FUZZ_SEEDS")
 export HALCONROOT=$PWD/build/asan/halconroot
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 exec build/asan/tests/fuzz/fuzz_"$target" -timeout=10 -print_final_stats=1 \
