@@ -1,6 +1,7 @@
 """Message boxes and the open-file dialog of the Windows programs, on a virtual display."""
 import os
 import subprocess
+import tempfile
 import time
 
 import pytest
@@ -10,6 +11,14 @@ from conftest import TIMEOUT, WINDOWS, command, environment, text
 pytestmark = pytest.mark.skipif(not WINDOWS, reason="Windows dialogs, shown by Wine under Xvfb")
 
 DIALOG_TITLE = "Open HALCON program or procedure - Velotrax"
+WINE_PREFIX_SCRIPT = os.path.join(os.path.dirname(__file__), "..", "..", "scripts",
+                                  "wine-prefix.sh")
+# The Wine prefix of the virtual display: the run's shared prefix keeps its desktop off-screen.
+_screen_prefix = {}
+
+
+def on_screen(display):
+    return environment({"DISPLAY": display, **_screen_prefix})
 
 
 @pytest.fixture(scope="module")
@@ -18,15 +27,22 @@ def display():
     server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1024x768x24", "-nolisten",
                                "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(1)
+    prefix = tempfile.mkdtemp(prefix="velotrax-wine-screen-")
+    # Made on the display: a prefix's desktop stays on the screen it was made on.
+    subprocess.run([WINE_PREFIX_SCRIPT, "start", prefix], check=True, timeout=300,
+                   env=environment({"DISPLAY": f":{number}"}))
+    _screen_prefix["WINEPREFIX"] = prefix
     # Wine's desktop process ends with the last window and takes seconds to start again; a
     # window kept open for the whole module keeps it, so each case starts at once.
-    keeper = subprocess.Popen(["wine", "notepad"], env=environment({"DISPLAY": f":{number}"}),
+    keeper = subprocess.Popen(["wine", "notepad"], env=on_screen(f":{number}"),
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     Session.wait_for_window_of(keeper, f":{number}", ".* - Notepad")
     yield f":{number}"
     keeper.kill()
     keeper.wait(timeout=30)
+    subprocess.run([WINE_PREFIX_SCRIPT, "stop", prefix], timeout=60)
+    _screen_prefix.clear()
     server.terminate()
     server.wait(timeout=30)
 
@@ -35,7 +51,7 @@ class Session:
     """A program running on the virtual display, with the windows it shows."""
 
     def __init__(self, display, *args):
-        self.env = environment({"DISPLAY": display})
+        self.env = on_screen(display)
         self.proc = subprocess.Popen(command("velotrax", args), stdin=subprocess.DEVNULL,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                      env=self.env)
@@ -53,7 +69,7 @@ class Session:
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
-                                   env=environment({"DISPLAY": display}), capture_output=True,
+                                   env=on_screen(display), capture_output=True,
                                    text=True, timeout=TIMEOUT).stdout.split()
             if found:
                 return found[0]
