@@ -20,6 +20,7 @@
 
 #include <boost/filesystem.hpp>
 
+#include "../sanitized_build.h"
 #include "../unit/process_probe.h"
 #include "frontend/console.h"
 #include "halcon/engine_client.h"
@@ -39,15 +40,9 @@ constexpr const char* kTokenVariable = "VELOTRAX_ENDURANCE_TOKEN";
 constexpr int kWarmUpPasses = 20;
 constexpr long kMostRssGrowthKiB = 1024;
 
-// A sanitizer keeps freed memory aside and starts a thread of its own: resident memory says
-// nothing there, and the thread baseline is taken once it runs.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-constexpr bool kSanitized = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
-#else
-constexpr bool kSanitized = false;
-#endif
+// Under a sanitizer the thread baseline is taken once the sanitizer's own thread runs, and
+// resident memory is not judged.
+constexpr bool kSanitized = kSanitizedBuild;
 
 // No keys, waiting the way the runner does; ESC once `finish` is set.
 class Keys final : public os::ConsoleInput {
