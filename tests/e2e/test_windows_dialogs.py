@@ -24,27 +24,32 @@ def on_screen(display):
 @pytest.fixture(scope="module")
 def display():
     number = 90 + os.getpid() % 100
-    server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1024x768x24", "-nolisten",
-                               "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(1)
+    screen = f":{number}"
+    server = subprocess.Popen(["Xvfb", screen, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     prefix = tempfile.mkdtemp(prefix="velotrax-wine-screen-")
-    # Made on the display: a prefix's desktop stays on the screen it was made on.
-    subprocess.run([WINE_PREFIX_SCRIPT, "start", prefix], check=True, timeout=300,
-                   env=environment({"DISPLAY": f":{number}"}))
-    _screen_prefix["WINEPREFIX"] = prefix
-    # Wine's desktop process ends with the last window and takes seconds to start again; a
-    # window kept open for the whole module keeps it, so each case starts at once.
-    keeper = subprocess.Popen(["wine", "notepad"], env=on_screen(f":{number}"),
-                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL)
-    Session.wait_for_window_of(keeper, f":{number}", ".* - Notepad")
-    yield f":{number}"
-    keeper.kill()
-    keeper.wait(timeout=30)
-    subprocess.run([WINE_PREFIX_SCRIPT, "stop", prefix], timeout=60)
-    _screen_prefix.clear()
-    server.terminate()
-    server.wait(timeout=30)
+    keeper = None
+    try:
+        time.sleep(1)
+        # Made on the display: a prefix's desktop stays on the screen it was made on.
+        subprocess.run([WINE_PREFIX_SCRIPT, "start", prefix], check=True, timeout=300,
+                       env=environment({"DISPLAY": screen}))
+        _screen_prefix["WINEPREFIX"] = prefix
+        # Wine's desktop process ends with the last window and takes seconds to start again; a
+        # window kept open for the whole module keeps it, so each case starts at once.
+        keeper = subprocess.Popen(["wine", "notepad"], env=on_screen(screen),
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        Session.wait_for_window_of(keeper, screen, ".* - Notepad")
+        yield screen
+    finally:  # also when the set-up itself failed
+        if keeper is not None:
+            keeper.kill()
+            keeper.wait(timeout=30)
+        subprocess.run([WINE_PREFIX_SCRIPT, "stop", prefix], timeout=60)
+        _screen_prefix.clear()
+        server.terminate()
+        server.wait(timeout=30)
 
 
 class Session:
