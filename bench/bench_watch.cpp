@@ -29,6 +29,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/filesystem.hpp>
 
+#include "../tests/watch_child_stub.h"
 #include "frontend/console.h"
 #include "halcon/engine_client.h"
 #include "os/console_input_posix.h"
@@ -262,21 +263,11 @@ Figures separateMode(const fs::path& directory, const fs::path& scratch, int sam
   return figures;
 }
 
-// The child of separate mode: says it runs, then runs until killed.
-int playChild() {
-  std::ofstream(std::getenv(kReadyVariable)) << getpid();
-  for (;;) pause();
-}
-
-EngineErrorRecord* unloadNothing() {
-  return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const char* marker = std::getenv("VELOTRAX_IS_SLAVE"); marker && std::string(marker) == "1")
-    return playChild();
+    playSeparateModeChild(kReadyVariable);
   const int samples = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
   Velotrax::enableConsoleMode();
   Velotrax::EngineClient engine;

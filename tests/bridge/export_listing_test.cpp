@@ -6,20 +6,12 @@
 #include <sstream>
 #include <string>
 
+#include "command_output.h"
+
 #include "brimlet_exports.h"
 #include "test_framework.h"
 
 namespace {
-
-std::string commandOutput(const std::string& command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string output;
-  if (!pipe) return output;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-    output.append(buffer, n);
-  return output;
-}
 
 std::set<std::string> exportNames() {
   return {std::begin(kBrimletExportNames), std::end(kBrimletExportNames)};

@@ -3,19 +3,11 @@
 #include <sstream>
 #include <string>
 
+#include "command_output.h"
+
 #include "screen_probe.h"
 
 namespace {
-
-std::string commandOutput(const std::string& command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string output;
-  if (!pipe) return output;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-    output.append(buffer, n);
-  return output;
-}
 
 // The number after "label" in xwininfo's output, or -1.
 std::int64_t field(const std::string& text, const std::string& label) {

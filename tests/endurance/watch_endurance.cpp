@@ -22,6 +22,7 @@
 
 #include "../sanitized_build.h"
 #include "../unit/process_probe.h"
+#include "../watch_child_stub.h"
 #include "frontend/console.h"
 #include "halcon/engine_client.h"
 #include "os/console_input_posix.h"
@@ -39,10 +40,6 @@ constexpr const char* kTokenVariable = "VELOTRAX_ENDURANCE_TOKEN";
 // Passes before resident memory is first measured: pools and caches fill in the first ones.
 constexpr int kWarmUpPasses = 20;
 constexpr long kMostRssGrowthKiB = 1024;
-
-// Under a sanitizer the thread baseline is taken once the sanitizer's own thread runs, and
-// resident memory is not judged.
-constexpr bool kSanitized = kSanitizedBuild;
 
 // No keys, waiting the way the runner does; ESC once `finish` is set.
 class Keys final : public os::ConsoleInput {
@@ -174,7 +171,7 @@ int separate(int passes) {
   ok &= check(eventually([&] { return survivors(token) == 0; }), "no orphan");
   ok &= check(settled && threadCount() == threads, "threads as before");
   ok &= check(openDescriptorCount() == descriptors, "descriptors as before");
-  if (!kSanitized)
+  if (!kSanitizedBuild)
     ok &= check(passes <= kWarmUpPasses || rssEnd - rssWarm <= kMostRssGrowthKiB,
                 "resident memory grew by at most 1 MiB");
   return ok ? 0 : 1;
@@ -229,21 +226,11 @@ int storms(int count, int files, double seconds) {
   return ok ? 0 : 1;
 }
 
-// The child of separate mode: says it runs, then runs until killed.
-int playChild() {
-  std::ofstream(std::getenv(kReadyVariable)) << getpid();
-  for (;;) pause();
-}
-
-EngineErrorRecord* unloadNothing() {
-  return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const char* marker = std::getenv("VELOTRAX_IS_SLAVE"); marker && std::string(marker) == "1")
-    return playChild();
+    playSeparateModeChild(kReadyVariable);
   const std::string mode = argc > 1 ? argv[1] : "";
   std::thread([] {}).join();  // whatever starts with the first thread is there from now on
   if (!(mode == "separate" && argc == 3) && !(mode == "storms" && argc == 5)) {

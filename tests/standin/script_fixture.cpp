@@ -1,5 +1,7 @@
 #include "script_fixture.h"
 
+#include "../xml_text.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -11,32 +13,6 @@ using namespace HDevEngineCpp;
 using HalconCpp::HTuple;
 
 namespace {
-
-std::string escape(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 void parList(std::string& xml, const char* tag, const std::vector<std::string>& names,
              const char* type) {
@@ -65,7 +41,7 @@ std::string procedureXml(const std::string& name, const Iface& iface,
   xml += "<body>\n";
   for (const auto& l : lines) {
     bool comment = l.empty() || l[0] == '*';
-    xml += comment ? "<c>" + escape(l) + "</c>\n" : "<l>" + escape(l) + "</l>\n";
+    xml += comment ? "<c>" + xmlEscaped(l) + "</c>\n" : "<l>" + xmlEscaped(l) + "</l>\n";
   }
   xml += "</body>\n<docu id=\"" + name + "\">\n<parameters/>\n</docu>\n</procedure>\n";
   return xml;

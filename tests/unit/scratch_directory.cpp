@@ -1,5 +1,7 @@
 #include "scratch_directory.h"
 
+#include "../xml_text.h"
+
 #include <fstream>
 
 namespace fs = boost::filesystem;
@@ -44,41 +46,13 @@ std::string ScratchDirectory::directory(const std::string& relative) const {
   return (path_ / native(relative)).string();
 }
 
-namespace {
-
-std::string escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string procedureXml(const std::string& name, const std::vector<std::string>& lines) {
   std::string xml = "<procedure name=\"" + name + "\">\n<interface/>\n<body>\n";
   for (const std::string& line : lines) {
     const bool comment = !line.empty() && line[0] == '*';
-    xml += (comment ? "<c>" : "<l>") + escaped(line) + (comment ? "</c>\n" : "</l>\n");
+    xml += (comment ? "<c>" : "<l>") + xmlEscaped(line) + (comment ? "</c>\n" : "</l>\n");
   }
   return xml + "</body>\n<docu id=\"" + name + "\">\n<parameters/>\n</docu>\n</procedure>\n";
 }
