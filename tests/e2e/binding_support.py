@@ -88,8 +88,7 @@ def no_registry(tmp_path):
 
 def run_copy(program, *args, env=None, cwd=None):
     """Runs a program at the given path (a copy of velotrax elsewhere), like conftest.run."""
-    from conftest import LAUNCHER, Result, text
-    done = subprocess.run(([LAUNCHER] if LAUNCHER else []) + [program] + list(args),
-                          stdin=subprocess.DEVNULL, capture_output=True, env=environment(env),
-                          cwd=cwd, timeout=120)
+    from conftest import LAUNCHER, Result, completed, text
+    done = completed(([LAUNCHER] if LAUNCHER else []) + [program] + list(args),
+                     capture_output=True, env=environment(env), cwd=cwd)
     return Result(done.returncode, text(done.stdout), text(done.stderr))

@@ -5,7 +5,7 @@ import re
 import subprocess
 from xml.sax.saxutils import escape
 
-from conftest import BIN, TIMEOUT, WINDOWS, Result, command, environment, run, text
+from conftest import BIN, WINDOWS, Result, command, completed, environment, run, text
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPTS = os.path.join(HERE, "scripts")
@@ -29,9 +29,9 @@ def velotrax(*args, cwd=None, env=None):
 
 def console(*args, cwd=None, env=None):
     """A run as a console shows it: both streams in the order they were written."""
-    done = subprocess.run(command("velotrax", QUIET + args), stdin=subprocess.DEVNULL,
-                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, cwd=cwd, timeout=TIMEOUT,
-                          env=environment({"HALCONROOT": HALCONROOT, **(env or {})}))
+    done = completed(command("velotrax", QUIET + args), stdout=subprocess.PIPE,
+                     stderr=subprocess.STDOUT, cwd=cwd,
+                     env=environment({"HALCONROOT": HALCONROOT, **(env or {})}))
     return Result(done.returncode, text(done.stdout), "")
 
 
