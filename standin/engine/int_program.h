@@ -1,8 +1,8 @@
 // Integer arithmetic on variables and integer constants, compiled from an expression tree into
-// a short list of steps that runs without a call per node: the fast path of assignments such
-// as `Sum := Sum + (I * I) % 7`. Whenever a variable does not hold one integer, or a step would
-// overflow or divide by a number below 1, the tree itself evaluates the expression, so results
-// and errors are always the tree's.
+// a short chain of steps, each made for its operation and operands: the fast path of
+// assignments such as `Sum := Sum + (I * I) % 7`. Whenever a variable does not hold one
+// integer, or a step would overflow or divide by a number below 1, the tree itself evaluates
+// the expression, so results and errors are always the tree's.
 #pragma once
 
 #include <cstdint>
@@ -47,46 +47,34 @@ class IntProgram {
   // The value, or false when the tree must evaluate the expression.
   bool run(const Frame& f, int64_t& out) const {
     int64_t results[kMaxSteps];
-    for (size_t k = 0; k < steps_.size(); ++k) {
-      const Step& s = steps_[k];
-      int64_t x, y;
-      if (!read(f, s.a, results, x) || !read(f, s.b, results, y) ||
-          !integerStep(s.op, x, y, results[k])) [[unlikely]]
-        return false;
-    }
-    out = results[steps_.size() - 1];
+    if (!steps_[0].run(f, steps_.data(), results, results)) [[unlikely]]
+      return false;
+    out = results[steps_.size() - 2];
     return true;
   }
 
+  // Where an operand of a step comes from.
+  enum class Source : uint8_t { Variable, Constant, Result };
+
  private:
-  struct Source {
-    enum Kind : uint8_t { Variable, Constant, Result } kind = Constant;
-    int64_t value = 0;  // slot, constant, or index of an earlier step
-  };
+  struct Step;
+  // Runs step s, which stores its result in *result, and every step after it. A step asks
+  // neither which operation it does nor where its operands come from, and it jumps to the next
+  // step itself (a tail call): no loop and no dispatch between steps.
+  using StepFunction = bool (*)(const Frame& f, const Step* s, int64_t* results, int64_t* result);
   struct Step {
-    ArithOp op;
-    Source a, b;
+    StepFunction run;
+    int64_t a, b;  // slot, constant, or index of an earlier step
+  };
+  static bool finish(const Frame&, const Step*, int64_t*, int64_t*) { return true; }
+  struct Operand {
+    Source source = Source::Constant;
+    int64_t value = 0;
   };
 
-  bool add(const Expr& e, Source& src);
+  bool add(const Expr& e, Operand& operand);
 
-  static bool read(const Frame& f, const Source& s, const int64_t* results, int64_t& out) {
-    switch (s.kind) {
-      case Source::Variable: {
-        const Value& v = f.ctrl[static_cast<size_t>(s.value)];
-        out = v.inlineInt();
-        return v.isInlineInt();
-      }
-      case Source::Constant:
-        out = s.value;
-        return true;
-      default:
-        out = results[s.value];
-        return true;
-    }
-  }
-
-  std::vector<Step> steps_;
+  std::vector<Step> steps_;  // ends with a step that runs finish
 };
 
 }  // namespace standin::engine

@@ -44,6 +44,11 @@ TEST_F(Language, IntegerFastPathAgreesWithTheGeneralPath) {
     std::string tree = run(std::string("R := [") + e + "]");
     EXPECT_EQ(fast, tree);
   }
+  // Constants and results of earlier steps on either side.
+  for (const char* e : {"7 - A * B", "100 / (B - C)", "A - (B - (C - (A - 1)))", "A * B % (B + 1)"})
+    EXPECT_EQ(run(std::string("R := ") + e), run(std::string("R := [") + e + "]"));
+  EXPECT_EQ(run("R := 7 - A * B"), "21");
+  EXPECT_EQ(run("R := A - (B - (C - (A - 1)))"), "-3");
   EXPECT_EQ(run("R := A / B"), "-3");
   EXPECT_EQ(run("R := A % B"), "-1");
   EXPECT_EQ(run("R := D + 1"), "21027");
