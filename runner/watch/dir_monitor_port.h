@@ -15,8 +15,8 @@ class dir_monitor_port {
   static std::shared_ptr<dir_monitor_port> create();
   virtual ~dir_monitor_port() = default;
 
-  // Watches `name` for `impl` and enters it in impl's directory map; nothing happens for a name
-  // already there. Runs on the monitor owner's thread.
+  // Watches the directory `name`, not yet in impl's directory map, for `impl` and enters it
+  // there. Runs on the monitor owner's thread.
   virtual void add_directory(const std::shared_ptr<dir_monitor_impl>& impl,
                              const std::string& name) = 0;
   // Waits for the next completion and queues its events to the monitors they belong to. Runs on

@@ -9,11 +9,10 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
-#include <boost/filesystem/operations.hpp>
+#include <boost/filesystem/path.hpp>
 #include <boost/system/system_error.hpp>
 
 #include "dir_monitor_impl.h"
@@ -77,10 +76,6 @@ class InotifyPort final : public dir_monitor_port,
 
   void add_directory(const std::shared_ptr<dir_monitor_impl>& impl,
                      const std::string& name) override {
-    if (!boost::filesystem::is_directory(name))
-      throw std::invalid_argument(std::string(kPrefix) + "add_directory: " + name +
-                                  " is not a valid directory entry");
-    if (impl->directories.count(name)) return;
     std::unique_ptr<InotifyWatch> watch;
     {
       std::lock_guard<std::mutex> hold(table_mutex_);

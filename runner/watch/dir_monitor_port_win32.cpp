@@ -5,10 +5,9 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
-#include <stdexcept>
 #include <vector>
 
-#include <boost/filesystem/operations.hpp>
+#include <boost/filesystem/path.hpp>
 #include <boost/system/system_error.hpp>
 
 #include "dir_monitor_impl.h"
@@ -95,11 +94,6 @@ class CompletionPort final : public dir_monitor_port {
 
   void add_directory(const std::shared_ptr<dir_monitor_impl>& impl,
                      const std::string& name) override {
-    if (!boost::filesystem::is_directory(name))
-      throw std::invalid_argument(std::string(kPrefix) + "add_directory: " + name +
-                                  " is not a valid directory entry");
-    // A name given twice is watched once: a second handle would be closed under its own read.
-    if (impl->directories.count(name)) return;
     os::UniqueHandle handle(
         CreateFileA(name.c_str(), kAccess, kShare, NULL, OPEN_EXISTING, kFlags, NULL));
     if (!handle) fail(GetLastError(), "add_directory: CreateFile failed");

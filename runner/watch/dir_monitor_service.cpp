@@ -1,9 +1,11 @@
 #include "dir_monitor_service.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include <boost/asio/error.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/filesystem/operations.hpp>
 
 #include "dir_monitor_impl.h"
 
@@ -30,6 +32,12 @@ basic_dir_monitor_service::~basic_dir_monitor_service() {
 
 void basic_dir_monitor_service::add_directory(const std::shared_ptr<dir_monitor_impl>& impl,
                                               const std::string& name) {
+  if (!boost::filesystem::is_directory(name))
+    throw std::invalid_argument("boost::asio::basic_dir_monitor_service::add_directory: " + name +
+                                " is not a valid directory entry");
+  // A name given twice is watched once: on Windows a second handle would be closed under its
+  // own read; on Linux inotify hands back the same watch, which a second entry would remove.
+  if (impl->directories.count(name)) return;
   port_->add_directory(impl, name);
 }
 
