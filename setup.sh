@@ -8,7 +8,8 @@ packages=(
   cmake ninja-build g++ pkg-config dpkg-dev xz-utils
   libboost1.81-dev libboost-program-options1.81-dev libboost-filesystem1.81-dev
   libboost-system1.81-dev libboost-thread1.81-dev libboost-regex1.81-dev
-  libgtest-dev libgmock-dev libpugixml-dev libpng-dev libx11-dev libxrandr-dev python3 python3-pytest
+  libgtest-dev libgmock-dev libpugixml-dev libpng-dev libx11-dev libxrandr-dev python3
+  python3-pytest python3-pytest-timeout
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xdotool xauth strace x11-utils
   clang clang-14 clang-format libclang-rt-14-dev libfuzzer-14-dev hyperfine
 )
@@ -30,4 +31,6 @@ cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64
 cmake --build build/win64 -j "$jobs"
 cmake -S . -B build/linux -G Ninja -DVELOTRAX_WIN_BUILD="$PWD/build/win64" >/dev/null
 cmake --build build/linux -j "$jobs"
-echo "setup: built build/linux/bin and build/win64/bin"
+# The ThreadSanitizer tests' tree, built here so that the tests only run.
+scripts/tsan-tree.sh "$PWD" build/linux/tsan watch_tests bridge_tests bridge_core_tests
+echo "setup: built build/linux/bin, build/win64/bin and the ThreadSanitizer tree build/linux/tsan"

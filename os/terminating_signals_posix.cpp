@@ -1,10 +1,10 @@
 #include "terminating_signals_posix.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <mutex>
 
 namespace Velotrax::os {
@@ -18,13 +18,22 @@ constexpr int kMaxHooks = 4;
 std::array<std::atomic<void (*)()>, kMaxHooks> hooks{};
 
 void onSignal(int number) {
-  const int savedErrno = errno;
   for (auto& hook : hooks)
     if (void (*run)() = hook.load()) run();
-  // Blocked while this handler runs, the raised signal ends the process as it returns.
-  ::signal(number, SIG_DFL);
+  // End with the signal's default action. A runtime that intercepts signals (ThreadSanitizer
+  // runs handlers late, outside the kernel's delivery) may hold or drop a signal raised from
+  // here, so it is raised unblocked, and should the process still live, it ends with the status
+  // a shell gives a process that signal ended.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  sigaction(number, &fallback, nullptr);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, number);
+  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
   ::raise(number);
-  errno = savedErrno;
+  _exit(128 + number);
 }
 
 void installHandlers() {

@@ -1,20 +1,12 @@
 #!/usr/bin/env bash
-# Builds the vision library, the bridge and their tests with ThreadSanitizer in a build tree of
-# their own, then runs the tests where threads meet: any data race or lock-order inversion fails.
+# Brings the vision library, the bridge and their tests built with ThreadSanitizer up to date
+# (setup.sh builds them), then runs the tests where threads meet: any data race or lock-order
+# inversion fails.
 # Usage: tsan.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source_dir=$1
 build_dir=$2
-flags=-fsanitize=thread
-mkdir -p "$build_dir"
-log=$build_dir/tsan-build.log
-if ! { cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-         -DCMAKE_C_FLAGS=$flags -DCMAKE_CXX_FLAGS=$flags \
-         -DCMAKE_EXE_LINKER_FLAGS=$flags -DCMAKE_SHARED_LINKER_FLAGS=$flags &&
-       cmake --build "$build_dir" --target bridge_tests bridge_core_tests -j 2; } >"$log" 2>&1; then
-  cat "$log"
-  exit 1
-fi
+"$source_dir/scripts/tsan-tree.sh" "$source_dir" "$build_dir" bridge_tests bridge_core_tests
 
 root=$build_dir/halconroot
 bin=$root/bin/x64-linux

@@ -8,7 +8,7 @@ import subprocess
 import time
 
 from binding_support import BRIDGES, PROGRAM, REAL_BRIDGE, run_copy
-from conftest import command, environment, native_path, run
+from conftest import TIMEOUT, command, environment, native_path, run
 
 EXAMPLES = os.path.join(os.path.dirname(__file__), "..", "..", "examples")
 DEBUG_CALLS = ("hsetEngineAttribute \"debug", "hsetEngineAttributeInt \"debug",
@@ -101,7 +101,7 @@ def test_a_debugger_connects_to_the_engine_on_loopback(tmp_path):
                 client = socket.create_connection(("127.0.0.1", port), timeout=10)
                 break
             except OSError:
-                assert runner.poll() is None, runner.communicate()
+                assert runner.poll() is None, runner.communicate(timeout=TIMEOUT)
                 assert time.monotonic() < deadline, "the debug port never opened"
                 time.sleep(0.1)
         with client:
@@ -110,7 +110,7 @@ def test_a_debugger_connects_to_the_engine_on_loopback(tmp_path):
     finally:
         if runner.poll() is None:
             runner.kill()
-            runner.wait()
+            runner.wait(timeout=TIMEOUT)
     assert greeting == "OK HDevEngine 13.0.1\n"
     assert runner.returncode == 0, err
     assert b"Value: 5" in out

@@ -92,7 +92,7 @@ class TestCommandLine:
             r = run("velotrax", *args, cwd=tmp_path, env={"VELOTRAX_IS_SLAVE": marker})
             warned = r.err.startswith("warning: watch directory gone does not exist\n")
             watch_failed = "unknown error in watching directories" in r.err
-            assert (r.status, warned, watch_failed) == (int(child), not child, not child), marker
+            assert (r.status, warned, watch_failed) == (int(child), not child, not child), (marker, r)
         query = run("velotrax", "--get-version", "x.hdev", env={"VELOTRAX_IS_SLAVE": "1"})
         # The child runs instead of only answering: the banner, and the answer all the same.
         assert query.out == BANNER + "\nhalconversion:13.0.1\n"

@@ -112,7 +112,7 @@ class Session:
     def close(self):
         if self.proc.poll() is None:
             self.proc.kill()
-            self.proc.wait()
+            self.proc.wait(timeout=TIMEOUT)
 
 
 @pytest.fixture

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "../sanitized_build.h"
 #include "os/child_process.h"
 #include "os/event.h"
 #include "process_probe.h"
@@ -90,6 +91,7 @@ TEST(ChildProcess, ChangeKillsTheChildAndWhatItStartedBeforeReturning) {
 }
 
 TEST(ChildProcess, SignalEndingTheRunnerEndsTheChild) {
+  if (kSignalsMayBeLost) GTEST_SKIP() << "this build's runtime may drop the signal";
   TempDirectory directory;
   const std::string ticks = directory / "ticks";
   const pid_t runner = spawnPlaying("nest:" + ticks);
@@ -99,7 +101,7 @@ TEST(ChildProcess, SignalEndingTheRunnerEndsTheChild) {
   ASSERT_GT(pids.first, 0);
   kill(runner, SIGTERM);
   int status = 0;
-  waitpid(runner, &status, 0);
+  ASSERT_TRUE(waitForExit(runner, status)) << "the runner did not end after SIGTERM; killed";
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   EXPECT_TRUE(eventually([&] { return gone(pids.first) && gone(pids.second); }));
 }

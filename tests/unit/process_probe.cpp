@@ -1,6 +1,8 @@
 #include "process_probe.h"
 
+#include <signal.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <boost/filesystem.hpp>
@@ -58,6 +60,13 @@ int zombieChildren() {
     if (state == 'Z' && parent == self) ++zombies;
   }
   return zombies;
+}
+
+bool waitForExit(pid_t pid, int& status, int seconds) {
+  if (eventually([&] { return waitpid(pid, &status, WNOHANG) != 0; }, seconds)) return true;
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return false;
 }
 
 pid_t spawnPlaying(const std::string& role, int output) {

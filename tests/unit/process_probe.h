@@ -20,6 +20,10 @@ int zombieChildren();
 template <class Condition>
 bool eventually(Condition done, int seconds = 10);
 
+// Waits up to `seconds` for the child `pid` to end, with its wait status in `status`; past them
+// it kills and reaps the child and returns false.
+bool waitForExit(pid_t pid, int& status, int seconds = 10);
+
 // Starts this test program as a child playing `role` (see watch_test_main.cpp), with standard
 // output going to `output` when that is not -1. Its pid.
 pid_t spawnPlaying(const std::string& role, int output = -1);

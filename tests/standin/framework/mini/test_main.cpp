@@ -1,6 +1,7 @@
 // Runs every registered test and prints "N passed, N failed".
 #include <cstdio>
 
+#include "deadline.h"
 #include "test_framework.h"
 
 namespace minitest {
@@ -27,11 +28,13 @@ int main(int argc, char** argv) {
   for (const auto& test : minitest::registry()) {
     if (filter && test.name.find(filter) == std::string::npos) continue;
     minitest::gFailed = false;
+    Velotrax::testing_support::testStarted(test.name);
     try {
       test.body();
     } catch (...) {
       minitest::fail(__FILE__, __LINE__, "unexpected exception");
     }
+    Velotrax::testing_support::testEnded();
     std::printf("[%s] %s\n", minitest::gFailed ? "FAILED" : "    OK", test.name.c_str());
     std::fflush(stdout);
     (minitest::gFailed ? failed : passed)++;
