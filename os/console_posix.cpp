@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "console.h"
+#include "standard_output.h"
 #include "terminal_posix.h"
 
 namespace Velotrax::os {
@@ -14,9 +15,9 @@ constexpr std::uint16_t kTerminalDefault = 0x07;  // grey on black: what a reset
 constexpr const char* kBrightRed = "\x1b[91m";
 constexpr const char* kReset = "\x1b[0m";
 
-void writeAll(std::FILE* stream, const std::string& block) {
-  std::fwrite(block.data(), 1, block.size(), stream);
-  std::fflush(stream);
+void writeError(const std::string& block) {
+  std::fwrite(block.data(), 1, block.size(), stderr);
+  std::fflush(stderr);
 }
 
 // SGR colour index: ANSI orders red/green/blue as bits 1/2/4, the console word as 4/2/1.
@@ -51,15 +52,15 @@ class TerminalColour final : public ConsoleColour {
 }  // namespace
 
 void writeNormalLine(std::string_view text) {
-  writeAll(stdout, std::string(text) + "\n");
+  writeStandardOutput(std::string(text) + "\n");
 }
 
 void writeErrorLine(std::string_view text) {
   // Colour, text and reset leave in one write, so nothing can land between them.
   if (colourWanted(STDERR_FILENO))
-    writeAll(stderr, kBrightRed + std::string(text) + kReset + "\n");
+    writeError(kBrightRed + std::string(text) + kReset + "\n");
   else
-    writeAll(stderr, std::string(text) + "\n");
+    writeError(std::string(text) + "\n");
 }
 
 std::unique_ptr<ConsoleColour> ConsoleColour::forStandardOutput() {

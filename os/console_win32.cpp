@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "console.h"
+#include "standard_output.h"
 
 namespace Velotrax::os {
 
@@ -11,10 +12,10 @@ namespace {
 
 constexpr WORD kBrightRed = FOREGROUND_RED | FOREGROUND_INTENSITY;
 
-void writeLine(std::FILE* stream, std::string_view text) {
+void writeErrorText(std::string_view text) {
   const std::string line = std::string(text) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stream);
-  std::fflush(stream);
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
 }
 
 class WindowsConsoleColour final : public ConsoleColour {
@@ -26,7 +27,7 @@ class WindowsConsoleColour final : public ConsoleColour {
   }
   bool set(std::uint16_t attributes) override {
     // Text already written must reach the console in the colour it was written with.
-    std::fflush(stdout);
+    flushStandardOutput();
     return SetConsoleTextAttribute(handle_, attributes) != 0;
   }
 
@@ -37,7 +38,7 @@ class WindowsConsoleColour final : public ConsoleColour {
 }  // namespace
 
 void writeNormalLine(std::string_view text) {
-  writeLine(stdout, text);
+  writeStandardOutput(std::string(text) + "\n");
 }
 
 void writeErrorLine(std::string_view text) {
@@ -46,9 +47,9 @@ void writeErrorLine(std::string_view text) {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   CONSOLE_SCREEN_BUFFER_INFO info;
   const WORD saved = GetConsoleScreenBufferInfo(out, &info) ? info.wAttributes : 0;
-  std::fflush(stdout);
+  flushStandardOutput();
   SetConsoleTextAttribute(out, kBrightRed);
-  writeLine(stderr, text);
+  writeErrorText(text);
   SetConsoleTextAttribute(out, saved);
 }
 

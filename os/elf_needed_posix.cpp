@@ -2,6 +2,7 @@
 
 #include <elf.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -16,7 +17,9 @@ constexpr size_t kMaxTableBytes = 1 << 20;  // dynamic section and string table
 
 class File {
  public:
-  explicit File(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  // Without O_NONBLOCK opening a FIFO waits for a writer; for a regular file it changes nothing.
+  explicit File(const std::string& path)
+      : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
   ~File() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -34,6 +37,7 @@ class File {
     return true;
   }
   bool open() const { return fd_ >= 0; }
+  bool status(struct stat& result) const { return ::fstat(fd_, &result) == 0; }
 
  private:
   int fd_;
@@ -51,16 +55,39 @@ bool fileOffset(const std::vector<Elf64_Phdr>& segments, uint64_t address, uint6
   return false;
 }
 
+// A 64-bit little-endian ELF header with program headers of the expected size and number.
+bool readHeader(const File& file, Elf64_Ehdr& header) {
+  return file.read(0, &header, sizeof header) &&
+         std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
+         header.e_ident[EI_CLASS] == ELFCLASS64 && header.e_ident[EI_DATA] == ELFDATA2LSB &&
+         header.e_phentsize == sizeof(Elf64_Phdr) && header.e_phnum <= kMaxProgramHeaders;
+}
+
 }  // namespace
+
+std::string libraryFileProblem(const std::string& path) {
+  const File file(path);
+  struct stat status;
+  if (!file.open() || !file.status(status)) return {};
+  if (!S_ISREG(status.st_mode)) return "not a regular file";
+  Elf64_Ehdr header;
+  if (!readHeader(file, header)) return {};
+  const uint64_t size = static_cast<uint64_t>(status.st_size);
+  std::vector<Elf64_Phdr> segments(header.e_phnum);
+  if (!file.read(header.e_phoff, segments.data(), segments.size() * sizeof(Elf64_Phdr)))
+    return "file too short";
+  for (const Elf64_Phdr& segment : segments) {
+    if (segment.p_type == PT_LOAD &&
+        (segment.p_offset > size || segment.p_filesz > size - segment.p_offset))
+      return "file too short";
+  }
+  return {};
+}
 
 std::vector<std::string> neededLibraries(const std::string& path) {
   const File file(path);
   Elf64_Ehdr header;
-  if (!file.open() || !file.read(0, &header, sizeof header)) return {};
-  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64 ||
-      header.e_ident[EI_DATA] != ELFDATA2LSB || header.e_phentsize != sizeof(Elf64_Phdr) ||
-      header.e_phnum > kMaxProgramHeaders)
-    return {};
+  if (!file.open() || !readHeader(file, header)) return {};
 
   std::vector<Elf64_Phdr> segments(header.e_phnum);
   if (!file.read(header.e_phoff, segments.data(), segments.size() * sizeof(Elf64_Phdr))) return {};

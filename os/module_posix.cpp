@@ -65,6 +65,15 @@ OsFailure loaderFailure(int code, int fallback) {
   return OsFailure{"dlopen", code ? code : fallback, text ? text : ""};
 }
 
+// A library the loader must not be given fails as the loader fails: a truncated copy would be
+// mapped past its end and fault when touched, a FIFO would block.
+bool loadable(const std::string& file, OsFailure& failure) {
+  const std::string problem = libraryFileProblem(file);
+  if (problem.empty()) return true;
+  failure = OsFailure{"dlopen", ELIBBAD, file + ": " + problem};
+  return false;
+}
+
 // Loads, depth first, the dependencies of `path` that lie in the search directories.
 bool loadDependencies(const std::string& path, std::vector<Module>& loaded,
                       std::set<std::string>& seen, OsFailure& failure) {
@@ -73,7 +82,8 @@ bool loadDependencies(const std::string& path, std::vector<Module>& loaded,
     // One already loaded from there is found again by the loader, at the cost of a reference.
     const std::string candidate = findInSearchDirectories(name);
     if (candidate.empty()) continue;  // left to the system's search
-    if (!loadDependencies(candidate, loaded, seen, failure)) return false;
+    if (!loadable(candidate, failure) || !loadDependencies(candidate, loaded, seen, failure))
+      return false;
     errno = 0;
     void* handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!handle) {
@@ -113,7 +123,7 @@ Module Module::loadByPath(const std::string& path, OsFailure& failure) {
   ::dlerror();
   std::vector<Module> dependencies;
   std::set<std::string> seen;
-  if (!loadDependencies(file, dependencies, seen, failure)) return {};
+  if (!loadable(file, failure) || !loadDependencies(file, dependencies, seen, failure)) return {};
   errno = 0;
   void* handle = ::dlopen(file.c_str(), RTLD_NOW);
   if (!handle) {

@@ -4,11 +4,12 @@
 #include <cstdio>
 
 #include "process.h"
+#include "standard_output.h"
 
 namespace Velotrax::os {
 
 void exitNow(int status) {
-  std::fflush(stdout);
+  if (!flushStandardOutput()) status = 1;
   std::fflush(stderr);
   _exit(status);
 }

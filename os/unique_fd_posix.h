@@ -20,6 +20,8 @@ class UniqueFd {
 
   int get() const { return fd_; }
   explicit operator bool() const { return fd_ >= 0; }
+  // Gives up ownership, for a caller that closes the descriptor itself and checks the result.
+  int release() { return std::exchange(fd_, -1); }
   void reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;

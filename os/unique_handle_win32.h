@@ -25,6 +25,8 @@ class UniqueHandle {
 
   HANDLE get() const { return handle_; }
   explicit operator bool() const { return handle_ != nullptr; }
+  // Gives up ownership, for a caller that closes the handle itself and checks the result.
+  HANDLE release() { return std::exchange(handle_, nullptr); }
   void reset() {
     if (handle_) CloseHandle(handle_);
     handle_ = nullptr;

@@ -8,6 +8,7 @@
 
 #include "os/console.h"
 #include "os/process.h"
+#include "os/standard_output.h"
 
 namespace {
 
@@ -46,8 +47,7 @@ bool asksForHelp(std::string_view argument) {
 }
 
 void writeOut(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  Velotrax::os::writeStandardOutput(text);
 }
 
 void writeUsage() {
@@ -113,5 +113,6 @@ int run(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  Velotrax::os::holdStandardDescriptors();
   Velotrax::os::exitNow(run(argc, argv));
 }

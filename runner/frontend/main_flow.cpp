@@ -14,6 +14,7 @@
 #include "options.h"
 #include "os/environment.h"
 #include "os/process.h"
+#include "os/standard_output.h"
 #include "run_settings.h"
 #include "script_location.h"
 #include "watch/run_driver.h"
@@ -57,8 +58,7 @@ bool runQuery(const RunSettings& settings) {
   bool answered = true;
   if (settings.getVersion) {
     const std::string version = engineVersion();
-    std::fputs(("halconversion:" + version + "\n").c_str(), stdout);
-    std::fflush(stdout);
+    os::writeStandardOutput("halconversion:" + version + "\n");
     answered = !version.empty();
   }
   return answered;
@@ -112,6 +112,7 @@ int mainBody(int argc, const char* const argv[]) {
 }
 
 void runEntry(int argc, const char* const argv[]) {
+  os::holdStandardDescriptors();
   const int status = mainBody(argc, argv);
   const RunSettings& settings = runSettings();
   showEndOfRunNotice(status, settings.noDialogs, settings.scriptChosenByDialog);

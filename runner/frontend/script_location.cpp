@@ -3,6 +3,7 @@
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/filesystem.hpp>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "console.h"
@@ -76,6 +77,15 @@ std::string joined(const std::vector<std::string>& entries) {
   return text;
 }
 
+// A FIFO, device or socket named as the script would stall or flood whatever reads it; a
+// directory or a missing file is left to the engine's own message.
+void refuseUnreadableScript(const std::string& scriptFile) {
+  boost::system::error_code error;
+  const fs::file_status status = fs::status(scriptFile, error);
+  if (!error && fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status))
+    throw std::runtime_error("script " + scriptFile + " is not a regular file");
+}
+
 }  // namespace
 
 std::string locateScript() {
@@ -120,6 +130,7 @@ std::string locateScript() {
       printError("warning: could not find file " + script.name + " in current directory");
     }
   }
+  refuseUnreadableScript(scriptFile);
   if (!suffix.empty()) extension = suffix;
   for (const std::string& entry : settings.proceduresPath)
     settings.procedureDirectories.push_back(entry);

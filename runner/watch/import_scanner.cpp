@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/filesystem.hpp>
-#include <fstream>
 #include <set>
+#include <sstream>
 
 #include "frontend/console.h"
 #include "frontend/run_settings.h"
+#include "os/file_io.h"
 #include "script_lines.h"
 
 namespace fs = boost::filesystem;
@@ -132,8 +133,15 @@ std::vector<std::string> readBodyLines(std::istream& script, const std::string& 
 }
 
 std::vector<std::string> readBodyLines(const std::string& file, const std::string& procedureName) {
-  // Binary, with "\r\n" read as a line end on every platform.
-  std::ifstream script(fs::path(file).string(), std::ios::binary);
+  // A FIFO, device or huge file met on the way is passed over rather than waited for or read.
+  const os::FileRead read = os::readRegularFile(file);
+  if (read.status != os::FileRead::Status::ok) {
+    if (read.status != os::FileRead::Status::missing && runSettings().verbose)
+      printError("remark: file \"" + file + "\" cannot be read (" + read.error + "). Ignored.");
+    return {};
+  }
+  // "\r\n" is read as a line end on every platform.
+  std::istringstream script(read.content);
   return readBodyLines(script, procedureName);
 }
 

@@ -24,6 +24,8 @@ std::string errorText(int code) {
       return "Cannot open file";
     case err::kFileHandle:
       return "Invalid file handle";
+    case err::kFileWrite:
+      return "Cannot write file";
     case err::kOutOfMemory:
       return "Not enough memory available";
     case err::kUserThreads:

@@ -17,6 +17,7 @@ constexpr int kWrongCount = 1400;
 constexpr int kFileNotFound = 5200;
 constexpr int kFileOpen = 5201;
 constexpr int kFileHandle = 5202;
+constexpr int kFileWrite = 5203;  // the system refused a write or a close
 constexpr int kOutOfMemory = 6001;
 constexpr int kUserThreads = 9700;
 // Script engine codes.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "errors.h"
 #include "handle_table.h"
@@ -21,7 +22,8 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 struct OpenFile {
-  FilePtr owned;  // null for the console streams
+  std::string name;  // as the script gave it, for messages
+  FilePtr owned;     // null for the console streams
   std::FILE* stream = nullptr;
 };
 
@@ -30,11 +32,19 @@ HandleTable<OpenFile>& table() {
   return files;
 }
 
+// A write or close the system refused: the file and the system's reason go with the error.
+[[noreturn]] void writeFailed(const char* op, const std::string& name, int error) {
+  noteExtendedInfo(op, err::kFileWrite,
+                   "'" + name + "': " + (error ? std::strerror(error) : "write error"));
+  raise(op, err::kFileWrite);
+}
+
 void openFile(OpCall& c) {
   const char* op = "open_file";
   const std::string& name = scalarText(c.ctrlIn[0], 1, op);
   const std::string& type = scalarText(c.ctrlIn[1], 2, op);
   OpenFile file;
+  file.name = name;
   if (type != "output" && type != "append") raise(op, err::kWrongValue + 2);
   if (name == "standard") {
     file.stream = stdout;
@@ -52,29 +62,47 @@ void openFile(OpCall& c) {
   c.ctrlOut[0] = Value::ofInt(table().add(std::move(file)));
 }
 
-// Runs fn on the stream of the handle in parameter 1, under the table lock.
+// Runs fn on the file of the handle in parameter 1 under the table lock, then hands what fn
+// wrote to the system at once: a full disk or an I/O error fails this operator, and nothing
+// waits in a buffer that a process ending without clean-up would drop.
 template <typename Fn>
-void withFile(const Value& handle, const char* op, Fn fn) {
-  table().with(scalarInt(handle, 1, op), op, fn);
+void writeToFile(const Value& handle, const char* op, Fn fn) {
+  table().with(scalarInt(handle, 1, op), op, [&](OpenFile& f) {
+    errno = 0;
+    fn(f.stream);
+    const bool flushed = std::fflush(f.stream) == 0;
+    if (!flushed || std::ferror(f.stream)) {
+      const int error = errno;
+      std::clearerr(f.stream);
+      writeFailed(op, f.name, error);
+    }
+  });
 }
 
 void fwriteString(OpCall& c) {
   std::string text;
   for (size_t i = 0; i < c.ctrlIn[1].size(); ++i) text += elementText(c.ctrlIn[1].elementAt(i));
-  withFile(c.ctrlIn[0], "fwrite_string",
-           [&](OpenFile& f) { std::fwrite(text.data(), 1, text.size(), f.stream); });
+  writeToFile(c.ctrlIn[0], "fwrite_string",
+              [&](std::FILE* f) { std::fwrite(text.data(), 1, text.size(), f); });
 }
 
 void fnewLine(OpCall& c) {
-  withFile(c.ctrlIn[0], "fnew_line", [](OpenFile& f) {
-    std::fputc('\n', f.stream);
-    std::fflush(f.stream);
-  });
+  writeToFile(c.ctrlIn[0], "fnew_line", [](std::FILE* f) { std::fputc('\n', f); });
 }
 
+// The handle is gone afterwards whatever happens; a failed flush or close still fails the call.
 void closeFile(OpCall& c) {
   const char* op = "close_file";
-  table().remove(scalarInt(c.ctrlIn[0], 1, op), op, [](OpenFile& f) { std::fflush(f.stream); });
+  OpenFile file = table().take(scalarInt(c.ctrlIn[0], 1, op), op);
+  errno = 0;
+  bool written = std::fflush(file.stream) == 0 && !std::ferror(file.stream);
+  int error = errno;
+  if (file.owned && std::fclose(file.owned.release()) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (!file.owned) std::clearerr(file.stream);
+  if (!written) writeFailed(op, file.name, error);
 }
 
 const OperatorDef kTable[] = {

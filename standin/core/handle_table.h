@@ -40,6 +40,15 @@ class HandleTable {
     items_.erase(it);
   }
 
+  // Forgets the item and hands it to the caller.
+  T take(int64_t handle, const char* op) {
+    std::lock_guard<std::mutex> guard(lock_);
+    auto it = find(handle, op);
+    T item = std::move(it->second);
+    items_.erase(it);
+    return item;
+  }
+
  private:
   typename std::map<int64_t, T>::iterator find(int64_t handle, const char* op) {
     auto it = items_.find(handle);

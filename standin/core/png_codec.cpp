@@ -16,14 +16,22 @@ struct PngImage {
 
 }  // namespace
 
-bool writePngRgb(const std::string& path, int width, int height, const uint8_t* rgb,
-                 std::string& error) {
-  PngImage png;
-  png.image.width = static_cast<png_uint_32>(width);
-  png.image.height = static_cast<png_uint_32>(height);
-  png.image.format = PNG_FORMAT_RGB;
-  if (png_image_write_to_file(&png.image, path.c_str(), 0, rgb, width * 3, nullptr)) return true;
-  error = png.image.message;
+bool encodePngRgb(int width, int height, const uint8_t* rgb, std::vector<uint8_t>& png,
+                  std::string& error) {
+  PngImage image;
+  image.image.width = static_cast<png_uint_32>(width);
+  image.image.height = static_cast<png_uint_32>(height);
+  image.image.format = PNG_FORMAT_RGB;
+  // The first call measures, the second encodes.
+  png_alloc_size_t size = 0;
+  if (png_image_write_to_memory(&image.image, nullptr, &size, 0, rgb, width * 3, nullptr)) {
+    png.resize(size);
+    if (png_image_write_to_memory(&image.image, png.data(), &size, 0, rgb, width * 3, nullptr)) {
+      png.resize(size);
+      return true;
+    }
+  }
+  error = image.image.message;
   return false;
 }
 

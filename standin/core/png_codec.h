@@ -8,9 +8,10 @@
 
 namespace standin {
 
-// Writes 8-bit RGB pixels, row by row, as a PNG file; false with the reason on failure.
-bool writePngRgb(const std::string& path, int width, int height, const uint8_t* rgb,
-                 std::string& error);
+// Encodes 8-bit RGB pixels, row by row, as a PNG file in memory; false with the reason on
+// failure.
+bool encodePngRgb(int width, int height, const uint8_t* rgb, std::vector<uint8_t>& png,
+                  std::string& error);
 
 struct GrayImage {
   int64_t width = 0, height = 0;

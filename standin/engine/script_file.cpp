@@ -1,12 +1,10 @@
 // Script file reading shared by every XML back end: file access and the
 // checks for the old plain-text formats.
-#include <fstream>
-#include <sstream>
-
+#include "script_file.h"
 #include "HDevEngineCpp.h"
 #include "errors.h"
+#include "os/file_io.h"
 #include "path_util.h"
-#include "script_file.h"
 
 namespace standin::engine {
 
@@ -18,13 +16,11 @@ ScriptFile readScriptFile(const std::string& path) {
          "' is not supported: only the XML formats .hdev, .hdvp and .hdpl can be loaded")
             .c_str(),
         err::kFormatUnsupported, "", "", -1);
-  std::ifstream in(path, std::ios::binary);
-  if (!in || isDirectory(path))
-    throw HDevEngineCpp::HDevEngineException(("Cannot open file '" + path + "'").c_str(),
-                                             err::kFileNotFound, "", "", -1);
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  return parseScriptText(buffer.str(), path);
+  const Velotrax::os::FileRead file = Velotrax::os::readRegularFile(path);
+  if (file.status != Velotrax::os::FileRead::Status::ok)
+    throw HDevEngineCpp::HDevEngineException(
+        ("Cannot open file '" + path + "': " + file.error).c_str(), err::kFileNotFound, "", "", -1);
+  return parseScriptText(file.content, path);
 }
 
 }  // namespace standin::engine

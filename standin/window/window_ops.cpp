@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "errors.h"
+#include "os/file_io.h"
 #include "png_codec.h"
 #include "render.h"
 #include "system_state.h"
@@ -170,9 +171,13 @@ void dumpWindow(const Value& window, const Value& device, const Value& fileName)
     height = win.fb.height();
     rgb.assign(win.fb.row(0), win.fb.row(0) + static_cast<size_t>(width) * height * 3);
   });
-  // The file is written outside the windows' lock.
+  // The file is written outside the windows' lock, and replaces an old picture only once it is
+  // complete.
   std::string error;
-  if (!writePngRgb(path, width, height, rgb.data(), error)) {
+  std::vector<uint8_t> png;
+  if (!encodePngRgb(width, height, rgb.data(), png, error) ||
+      !Velotrax::os::replaceFile(
+          path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()), error)) {
     noteExtendedInfo(op, err::kFileOpen, "'" + path + "': " + error);
     raise(op, err::kFileOpen);
   }

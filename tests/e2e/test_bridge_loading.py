@@ -6,8 +6,9 @@ import shutil
 
 import pytest
 
-from binding_support import (BRIDGE_FILE, BRIDGES, BUILD_ROOT, PROGRAM, REAL_BRIDGE,
-                             installation, library, run_copy)
+from binding_support import (ARCHITECTURE, BRIDGE_FILE, BRIDGES, BUILD_ROOT, LIBRARY_DIRECTORY,
+                             PROGRAM, REAL_BRIDGE, installation, library, library_directory,
+                             run_copy)
 from conftest import BIN, HALCONROOT, WINDOWS, native_path, run
 
 ANSWER = "halconversion:13.0.1\n"
@@ -81,6 +82,43 @@ class TestLoadingFailures:
         r = run_copy(os.path.join(BRIDGES, "no-prepare-shutdown", PROGRAM), "--get-version")
         assert (r.status, r.out, r.err) == (
             1, "", "could not resolve symbol hprepareShutdown in wrapper module\n")
+
+
+class TestTruncatedLibraries:
+    """A library cut short, as an interrupted copy leaves it, fails to load like any other bad
+    library, instead of being mapped past its end and killing the runner when touched."""
+
+    @staticmethod
+    def could_not_load(err, name, path):
+        failure = errors_after_preparation(err)[-1]
+        if WINDOWS:  # the system's text, with the line break Windows ends it with
+            assert failure.startswith(f"Could not load {name}: ") and failure[len(name) + 16:]
+        else:
+            assert failure == f"Could not load {name}: {path}: file too short"
+
+    @staticmethod
+    def cut_short(path):
+        """The headers stay; the loadable part ends early (debug information, at the end of the
+        file, makes up most of a library, and cutting only into it changes nothing)."""
+        os.truncate(os.path.realpath(path), 16 << 10)
+
+    def test_vision_library(self, tmp_path):
+        libraries = os.path.join(LIBRARY_DIRECTORY, ARCHITECTURE)
+        shutil.copytree(os.path.join(HALCONROOT, libraries), tmp_path / libraries, symlinks=True)
+        self.cut_short(tmp_path / libraries / HALCONCPP)
+        root = native_path(str(tmp_path))
+        r = run("velotrax", "--get-version", env={"HALCONROOT": root})
+        assert (r.status, r.out) == (1, "")
+        self.could_not_load(r.err, HALCONCPP, library_directory(root) + "/" + HALCONCPP)
+
+    def test_bridge(self, copied_runner):
+        home, work = copied_runner
+        shutil.copy(REAL_BRIDGE, home / BRIDGE_FILE)
+        self.cut_short(home / BRIDGE_FILE)
+        r = run_copy(str(home / PROGRAM), "--get-version", cwd=work)
+        assert (r.status, r.out) == (1, "")
+        bridge = native_path(str(home / BRIDGE_FILE))
+        self.could_not_load(r.err, bridge, bridge)
 
 
 class TestBridgeLookup:

@@ -1,0 +1,130 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+
+#include "file_io.h"
+#include "system_error.h"
+#include "unique_handle_win32.h"
+
+namespace Velotrax::os {
+
+namespace {
+
+// The system's message without the line break it ends with, to follow a file name.
+std::string errorText() {
+  std::string text = lastErrorText();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    text.pop_back();
+  return text;
+}
+
+// The directory part of `path` with its separator or drive, or nothing for a bare name.
+std::string directoryOf(const std::string& path) {
+  const size_t separator = path.find_last_of("/\\");
+  if (separator != std::string::npos) return path.substr(0, separator + 1);
+  return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : std::string();
+}
+
+// A new file beside the target, never one that exists: named by process and a counter.
+UniqueHandle createTemporary(const std::string& directory, std::string& name) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = directory + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(counter++);
+    UniqueHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return UniqueHandle();
+}
+
+bool writeAll(HANDLE file, std::string_view content) {
+  while (!content.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size(), 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, content.data(), chunk, &written, nullptr)) return false;
+    content.remove_prefix(written);
+  }
+  return true;
+}
+
+// Writes, flushes to the device and closes: a full disk or an I/O error shows in one of them.
+bool completeFile(UniqueHandle file, std::string_view content) {
+  if (!writeAll(file.get(), content) || !FlushFileBuffers(file.get())) return false;
+  return CloseHandle(file.release()) != 0;
+}
+
+}  // namespace
+
+FileRead readRegularFile(const std::string& path) {
+  FileRead result;
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD code = GetLastError();
+    result.status = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
+                        ? FileRead::Status::missing
+                        : FileRead::Status::failed;
+    result.error = errorText();
+    return result;
+  }
+  BY_HANDLE_FILE_INFORMATION information;
+  if (GetFileType(file.get()) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(file.get(), &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    result.status = FileRead::Status::notRegular;
+    result.error = "not a regular file";
+    return result;
+  }
+  const std::uint64_t size =
+      (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+  const auto tooLarge = [&] {
+    result.status = FileRead::Status::tooLarge;
+    result.error = "larger than " + std::to_string(kMaxReadFileBytes >> 20) + " MiB";
+    result.content.clear();
+    return result;
+  };
+  if (size > kMaxReadFileBytes) return tooLarge();
+  // Read to the end, not to the size seen: the file may change meanwhile, and stays capped.
+  result.content.resize(static_cast<size_t>(size) + 1);
+  size_t done = 0;
+  while (true) {
+    if (done == result.content.size()) {
+      if (done > kMaxReadFileBytes) return tooLarge();
+      result.content.resize(done * 2);
+    }
+    DWORD got = 0;
+    if (!ReadFile(file.get(), result.content.data() + done,
+                  static_cast<DWORD>(result.content.size() - done), &got, nullptr)) {
+      result.error = errorText();
+      result.content.clear();
+      return result;
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  if (done > kMaxReadFileBytes) return tooLarge();
+  result.content.resize(done);
+  result.status = FileRead::Status::ok;
+  return result;
+}
+
+bool replaceFile(const std::string& path, std::string_view content, std::string& error) {
+  std::string temporary;
+  UniqueHandle file = createTemporary(directoryOf(path), temporary);
+  if (!file) {
+    error = errorText();
+    return false;
+  }
+  if (completeFile(std::move(file), content) &&
+      MoveFileExA(temporary.c_str(), path.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  error = errorText();
+  DeleteFileA(temporary.c_str());
+  return false;
+}
+
+}  // namespace Velotrax::os

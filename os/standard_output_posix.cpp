@@ -1,0 +1,20 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "standard_output.h"
+
+namespace Velotrax::os {
+
+void holdStandardDescriptors() {
+  // In order, so the lowest free number open returns is the missing one. Read-only /dev/null
+  // reads as empty, and writing to it fails with EBADF, as on the closed descriptor.
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int held = ::open("/dev/null", O_RDONLY);
+    if (held >= 0 && held != fd) ::close(held);
+  }
+}
+
+}  // namespace Velotrax::os
