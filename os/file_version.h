@@ -15,7 +15,8 @@ struct FileVersion {
 
 // The major.minor version of the library file at `path`: on Windows its version resource, on
 // Linux the ".so.<major>.<minor>..." suffix of the real file behind its links. Nothing, with
-// `failure` naming the failed step, when it cannot be read.
+// `failure` naming the failed step, when it cannot be read: on every platform one of Windows'
+// three steps GetFileVersionInfoSize, GetFileVersionInfo and VerQueryValue.
 std::optional<FileVersion> fileVersion(const std::string& path, OsFailure& failure);
 
 }  // namespace Velotrax::os

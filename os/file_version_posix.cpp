@@ -20,13 +20,18 @@ bool number(const std::string& text, size_t& at, unsigned& value) {
   return at > start && value <= kMaxVersionNumber;
 }
 
+// Both ways this can fail are those in which Windows' first step, finding the file's version
+// information, fails (the file is gone, or it carries no version), so the verbose trace names
+// that step, as it does there.
+constexpr const char* kVersionInfoStep = "GetFileVersionInfoSize";
+
 }  // namespace
 
 std::optional<FileVersion> fileVersion(const std::string& path, OsFailure& failure) {
   errno = 0;
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
   if (!real) {
-    failure = OsFailure{"realpath", errno, lastErrorText()};
+    failure = OsFailure{kVersionInfoStep, errno, lastErrorText()};
     return std::nullopt;
   }
   const std::string file(real.get());
@@ -38,7 +43,7 @@ std::optional<FileVersion> fileVersion(const std::string& path, OsFailure& failu
   if (suffix == std::string::npos || !number(name, at, version.major) || at >= name.size() ||
       name[at++] != '.' || !number(name, at, version.minor) ||
       (at < name.size() && name[at] != '.')) {
-    failure = OsFailure{"version suffix of " + name, EINVAL, "no version in the file name"};
+    failure = OsFailure{kVersionInfoStep, ENODATA, "no version in the file name " + name};
     return std::nullopt;
   }
   return version;

@@ -59,10 +59,11 @@ std::string findInSearchDirectories(const std::string& fileName) {
 }
 
 // glibc's dlopen does not always leave an errno behind: a file that is there but does not load
-// is then a bad library, a name the search did not find a missing file.
+// is then a bad library, a name the search did not find a missing file. Loading is not traced,
+// as on Windows.
 OsFailure loaderFailure(int code, int fallback) {
   const char* text = ::dlerror();
-  return OsFailure{"dlopen", code ? code : fallback, text ? text : ""};
+  return OsFailure{"", code ? code : fallback, text ? text : ""};
 }
 
 // A library the loader must not be given fails as the loader fails: a truncated copy would be
@@ -144,7 +145,7 @@ std::string Module::path(OsFailure& failure) const {
   errno = 0;
   if (!impl_ || ::dlinfo(impl_->handle, RTLD_DI_LINKMAP, &map) != 0 || !map) {
     const char* text = ::dlerror();
-    failure = OsFailure{"dlinfo", errno, text ? text : ""};
+    failure = OsFailure{"", errno, text ? text : ""};  // not traced, as on Windows
     return {};
   }
   return map->l_name ? map->l_name : "";

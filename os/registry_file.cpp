@@ -1,5 +1,7 @@
 #include "registry_file.h"
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "utf16.h"
@@ -15,8 +17,10 @@ constexpr size_t kMaxValueNameLength = 16383;
 // Warnings named one by one; a file broken throughout gets one line for the rest.
 constexpr size_t kMaxWarnings = 20;
 
-constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// The first line: what the registry editor writes, in its current and its old format.
+constexpr std::string_view kHeaders[] = {"Windows Registry Editor Version 5.00", "REGEDIT4"};
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16ByteOrderMark = "\xFF\xFE";  // little endian, as it writes
 constexpr std::u16string_view kRootKeys[] = {u"HKEY_LOCAL_MACHINE", u"HKEY_CURRENT_USER",
                                              u"HKEY_CLASSES_ROOT", u"HKEY_USERS",
                                              u"HKEY_CURRENT_CONFIG"};
@@ -125,6 +129,9 @@ class Parser {
     malformed(number, "neither a key nor a value");
   }
 
+  // A line that is not text in the file's encoding.
+  void undecodable(size_t number) { malformed(number, "not valid UTF-16"); }
+
   void end(size_t lastLine) {
     if (continuing_) malformed(lastLine, "hex value continues past the end of the file");
     if (unnamed_ > 0)
@@ -208,28 +215,80 @@ const FileKey::Value* FileKey::value(std::u16string_view name) const {
   return entry == values.end() ? nullptr : &entry->second;
 }
 
-RegistryFile parseRegistryFile(std::string_view text, const std::string& fileName) {
-  RegistryFile file;
-  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-    text.remove_prefix(kByteOrderMark.size());
-  Parser parser(fileName, file);
+namespace {
+
+// Calls visit(number, line, decoded) for each line of the text, numbered from 1, as UTF-8
+// without its line end. The registry editor writes UTF-16LE with a byte order mark; UTF-8 with
+// or without one is read too. A line that is not valid UTF-16 comes with decoded false.
+template <class Visit>
+size_t forEachLine(std::string_view text, Visit visit) {
   size_t number = 0;
-  for (size_t start = 0; start <= text.size(); ++number) {
+  auto lineOf = [&](std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    visit(++number, line, true);
+  };
+  if (text.substr(0, kUtf16ByteOrderMark.size()) == kUtf16ByteOrderMark) {
+    text.remove_prefix(kUtf16ByteOrderMark.size());
+    std::u16string units;
+    // A last byte without its partner leaves the last line undecodable.
+    auto unitsLine = [&](bool whole) {
+      if (!units.empty() && units.back() == u'\r') units.pop_back();
+      std::string line;
+      try {
+        line = os::utf16ToUtf8(units);
+      } catch (const std::range_error&) {
+        whole = false;
+      }
+      visit(++number, line, whole);
+      units.clear();
+    };
+    for (size_t at = 0; at + 1 < text.size(); at += 2) {
+      const auto unit = static_cast<char16_t>(static_cast<unsigned char>(text[at]) |
+                                              static_cast<unsigned char>(text[at + 1]) << 8);
+      if (unit == u'\n')
+        unitsLine(true);
+      else
+        units.push_back(unit);
+    }
+    unitsLine(text.size() % 2 == 0);
+    return number;
+  }
+  if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark)
+    text.remove_prefix(kUtf8ByteOrderMark.size());
+  for (size_t start = 0; start <= text.size();) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (number == 0 && trimmed(line) != kHeader) {
-      file.usable = false;
-      file.warnings.push_back("warning: registry file " + fileName +
-                              " line 1 is malformed (expected \"" + std::string(kHeader) +
-                              "\"); no key can be opened");
-      return file;
-    }
-    if (number > 0) parser.line(number + 1, line);
+    lineOf(text.substr(start, end - start));
     start = end + 1;
   }
-  parser.end(number);
+  return number;
+}
+
+bool isHeader(std::string_view line) {
+  return std::find(std::begin(kHeaders), std::end(kHeaders), trimmed(line)) != std::end(kHeaders);
+}
+
+}  // namespace
+
+RegistryFile parseRegistryFile(std::string_view text, const std::string& fileName) {
+  RegistryFile file;
+  Parser parser(fileName, file);
+  const size_t lines = forEachLine(text, [&](size_t number, std::string_view line, bool decoded) {
+    if (!file.usable) return;
+    if (number == 1) {
+      if (decoded && isHeader(line)) return;
+      file.usable = false;
+      file.warnings.push_back("warning: registry file " + fileName +
+                              " line 1 is malformed (expected \"" + std::string(kHeaders[0]) +
+                              "\" or \"" + std::string(kHeaders[1]) + "\"); no key can be opened");
+      return;
+    }
+    if (decoded)
+      parser.line(number, line);
+    else
+      parser.undecodable(number);
+  });
+  if (file.usable) parser.end(lines);
   return file;
 }
 

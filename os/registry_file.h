@@ -6,9 +6,11 @@
 //   [HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node\MVTec\HALCON\13.0\Initialized]
 //   "InstallDir"="/opt/halcon"
 //
-// Strings escape "\\" and "\""; dword: and hex: values are kept as values of another type. Key
-// and value names compare without regard to ASCII letter case. A malformed line is reported and
-// makes the key that holds it unopenable.
+// The file is UTF-16LE with a byte order mark, as the registry editor writes it, or UTF-8 with
+// or without one; its first line is that header or the older "REGEDIT4". Strings escape "\\"
+// and "\""; dword: and hex: values are kept as values of another type. Key and value names
+// compare without regard to ASCII letter case. A malformed line is reported with its line
+// number and makes the key that holds it unopenable.
 #pragma once
 
 #include <memory>

@@ -12,6 +12,11 @@
 #
 # A complete cache holds include/, lib/*.a and the stamp file written last;
 # with every stamp present the script returns at once.
+#
+# The source packages come from the archive the machine's own apt configuration names
+# (sources.list, sources.list.d/*.list and *.sources); no address is built in.
+#   mingw-deps.sh --print-source   prints that archive's URI and keyring, and changes nothing
+#   VELOTRAX_APT_ETC               apt's configuration directory (default /etc/apt)
 set -euo pipefail
 
 CACHE="${VELOTRAX_BOOST_MINGW:-/var/cache/velotrax/boost-1.81-mingw64}"
@@ -31,6 +36,64 @@ JOBS=2
 
 log() { printf 'mingw-deps: %s\n' "$*"; }
 die() { printf 'mingw-deps: ERROR: %s\n' "$*" >&2; exit 1; }
+
+APT_ETC="${VELOTRAX_APT_ETC:-/etc/apt}"
+SUITE=bookworm
+
+# The first entry of apt's sources, in the order apt reads them, that carries the plain suite
+# (the main archive, not security or updates): "URI<TAB>Signed-By", Signed-By "-" when the
+# entry names no keyring file. Reads the one-line format (sources.list, *.list) and the
+# deb822 format (*.sources); disabled entries and comments are skipped.
+apt_source() {
+    local files=()
+    [[ -f "$APT_ETC/sources.list" ]] && files+=("$APT_ETC/sources.list")
+    local f
+    for f in "$APT_ETC"/sources.list.d/*; do
+        [[ -f "$f" && ( "$f" == *.list || "$f" == *.sources ) ]] && files+=("$f")
+    done
+    ((${#files[@]})) || return 0
+    awk -v suite="$SUITE" '
+        function emit(uri, sb) { if (!found) { print uri "\t" (sb == "" ? "-" : sb); found = 1 } }
+        function flush() {
+            if (deb && enabled && uris != "" && hit) emit(uris, sb)
+            deb = 0; enabled = 1; uris = ""; sb = ""; hit = 0
+        }
+        FNR == 1 { flush() }
+        FILENAME ~ /\.sources$/ {
+            if ($0 ~ /^[[:space:]]*#/) next
+            if ($0 ~ /^[[:space:]]*$/) { flush(); next }
+            if ($0 ~ /^[[:space:]]/) next                      # continuation of a field
+            field = tolower($1)
+            if (field == "types:")      { for (i = 2; i <= NF; i++) if ($i == "deb" || $i == "deb-src") deb = 1 }
+            else if (field == "uris:")  { uris = $2 }
+            else if (field == "suites:") { for (i = 2; i <= NF; i++) if ($i == suite) hit = 1 }
+            else if (field == "enabled:") { enabled = tolower($2) != "no" }
+            else if (field == "signed-by:") { sb = (NF >= 2 && $2 ~ /^\//) ? $2 : "" }
+            next
+        }
+        {
+            sub(/#.*/, "")
+            if ($1 != "deb" && $1 != "deb-src") next
+            i = 2; sb = ""
+            if ($i ~ /^\[/) {
+                for (; i <= NF; i++) {
+                    option = $i; gsub(/[][]/, "", option)
+                    if (option ~ /^signed-by=/) { sub(/^signed-by=/, "", option); sb = option }
+                    if ($i ~ /\]$/) { i++; break }
+                }
+            }
+            if ($(i + 1) == suite && $i != "") emit($i, sb)
+            sb = ""
+        }
+        END { flush() }' "${files[@]}"
+}
+
+source_entry="$(apt_source)"
+if [[ "${1:-}" == --print-source ]]; then
+    [[ -n "$source_entry" ]] || die "no apt source for the suite $SUITE in $APT_ETC/sources.list, $APT_ETC/sources.list.d/*.list or *.sources"
+    printf '%s\n' "$source_entry"
+    exit 0
+fi
 
 need=()
 [[ -f "$STAMP" ]] || need+=("$SRC_PKG")
@@ -78,29 +141,17 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # --- 1. fetch the Debian source packages ----------------------------------
-# Take URIs and Signed-By from the stanza of debian.sources that carries the
-# plain "bookworm" suite (the main archive, not security).
-DEB_SOURCES=/etc/apt/sources.list.d/debian.sources
-uris="" signed_by=""
-if [[ -f "$DEB_SOURCES" ]]; then
-    IFS=$'\t' read -r uris signed_by < <(awk '
-        function flush() { if (hit && uris != "") { print uris "\t" (sb == "" ? "-" : sb); done = 1 } uris = ""; sb = ""; hit = 0 }
-        done { next }
-        /^[[:space:]]*$/ { flush(); next }
-        /^URIs:/      { sub(/^URIs:[[:space:]]*/, ""); uris = $0 }
-        /^Signed-By:/ { sub(/^Signed-By:[[:space:]]*/, ""); sb = $0 }
-        /^Suites:/    { for (i = 2; i <= NF; i++) if ($i == "bookworm") hit = 1 }
-        END { if (!done) flush() }' "$DEB_SOURCES") || true
-fi
-[[ -n "$uris" ]] || uris=http://deb.debian.org/debian
-[[ -n "$signed_by" && "$signed_by" != "-" ]] || signed_by=/usr/share/keyrings/debian-archive-keyring.gpg
+# From the archive the machine's apt configuration names for the plain suite.
+[[ -n "$source_entry" ]] || die "no apt source for the suite $SUITE in $APT_ETC/sources.list, $APT_ETC/sources.list.d/*.list or *.sources: add the Debian archive there"
+IFS=$'\t' read -r uris signed_by <<<"$source_entry"
+[[ "$signed_by" != "-" ]] || signed_by=/usr/share/keyrings/debian-archive-keyring.gpg
 
 log "adding deb-src entry $SRC_LIST ($uris)"
 src_added=1
 cat >"$SRC_LIST" <<EOF
 Types: deb-src
 URIs: $uris
-Suites: bookworm
+Suites: $SUITE
 Components: main
 Signed-By: $signed_by
 EOF

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -28,12 +30,28 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// An optional sign and digits as a 64-bit integer, exactly; false outside [-2^63, 2^63).
+bool exactInteger(std::string_view digits, int64_t& value) {
+  if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
+  const char* end = digits.data() + digits.size();
+  const auto [last, error] = std::from_chars(digits.data(), end, value);
+  return error == std::errc() && last == end;
+}
+
+// Where the first integer literal out of range lies in the whole text. It is reported only
+// once the whole text has parsed, so that a syntax error anywhere is reported instead.
+using OutOfRange = std::optional<size_t>;
+
 // One tuple literal: the text from its first character to the end of the whole argument text.
 // Positions are relative to the literal's start.
 class TupleParser {
  public:
-  TupleParser(const std::string& whole, size_t start, PassMode mode)
-      : whole_(whole), start_(start), text_(std::string_view(whole).substr(start)), mode_(mode) {}
+  TupleParser(const std::string& whole, size_t start, PassMode mode, OutOfRange& outOfRange)
+      : whole_(whole),
+        start_(start),
+        text_(std::string_view(whole).substr(start)),
+        mode_(mode),
+        outOfRange_(outOfRange) {}
 
   // Parses the literal into `tuple` (null in the check pass); returns its end index: normally
   // the index of its last character, past the text when it runs to the end.
@@ -50,6 +68,7 @@ class TupleParser {
   size_t start_;
   std::string_view text_;
   PassMode mode_;
+  OutOfRange& outOfRange_;
   TupleHandle tuple_ = nullptr;
   bool commaSeen_ = false;
 };
@@ -165,38 +184,39 @@ size_t TupleParser::parseNumber(size_t p) {
   char* last = nullptr;
   errno = 0;
   const double value = strtod(first, &last);
-  if (errno == ERANGE) throw std::out_of_range("stod argument out of range");
+  const bool beyondDouble = errno == ERANGE;
   const std::string_view consumed(first, static_cast<size_t>(last - first));
 
   // An integer is an optional sign and digits only: strtod consumes no white space at either
-  // end here.
+  // end here. Its value is read exactly, not through the double.
   size_t digits = (consumed[0] == '+' || consumed[0] == '-') ? 1 : 0;
   bool integer = digits < consumed.size();
   for (; digits < consumed.size(); ++digits) integer = integer && isDigit(consumed[digits]);
 
   if (integer) {
-    // Truncation of a double is defined only inside [-2^63, 2^63).
-    constexpr double kLimit = 9223372036854775808.0;
-    if (!(value >= -kLimit && value < kLimit))
-      throw TupleParseException("integer literal out of range", position(p));
-    if (mode_ == PassMode::build)
-      engineClient().happendTupleLong(tuple_, static_cast<int64_t>(value));
-  } else if (mode_ == PassMode::build) {
-    engineClient().happendTupleDouble(tuple_, value);
+    int64_t exact = 0;
+    if (!exactInteger(consumed, exact)) {
+      if (!outOfRange_) outOfRange_ = start_ + p;
+    } else if (mode_ == PassMode::build) {
+      engineClient().happendTupleLong(tuple_, exact);
+    }
+  } else {
+    if (beyondDouble) throw std::out_of_range("stod argument out of range");
+    if (mode_ == PassMode::build) engineClient().happendTupleDouble(tuple_, value);
   }
   return p + consumed.size() - 1;
 }
 
 // Parses the literal at `start`; its end index comes back relative to `start`. In the build
 // pass the tuple is appended to `arguments`.
-size_t parseLiteral(const std::string& text, size_t start, PassMode mode,
+size_t parseLiteral(const std::string& text, size_t start, PassMode mode, OutOfRange& outOfRange,
                     std::vector<ProcedureArgument>& arguments) {
   TupleHandle created = nullptr;
   if (mode == PassMode::build) throwIfFailed(engineClient().hcreateTuple(&created));
   TupleFillGuard guard(created);
   size_t end = 0;
   try {
-    end = TupleParser(text, start, mode).parse(created);
+    end = TupleParser(text, start, mode, outOfRange).parse(created);
   } catch (const TupleParseException& e) {
     throw TupleParseException(e.what(), position(static_cast<size_t>(e.position()) + start));
   }
@@ -212,6 +232,13 @@ size_t parseLiteral(const std::string& text, size_t start, PassMode mode,
 
 std::vector<ProcedureArgument> parseArgumentList(const std::string& text, PassMode mode) {
   std::vector<ProcedureArgument> arguments;
+  OutOfRange outOfRange;
+  // The text is well formed: now an integer out of range is the error.
+  auto parsed = [&]() -> std::vector<ProcedureArgument> {
+    if (outOfRange)
+      throw TupleParseException("integer literal out of range", position(*outOfRange));
+    return std::move(arguments);
+  };
   bool open = false;
   bool commaPending = false;
   size_t tuples = 0;
@@ -222,13 +249,13 @@ std::vector<ProcedureArgument> parseArgumentList(const std::string& text, PassMo
       if (open) throw ArgParseException("'(' is unexpected at this place", position(i));
       open = true;
     } else if (c == ')') {
-      if (open && !commaPending) return arguments;  // what follows is not examined
+      if (open && !commaPending) return parsed();  // what follows is not examined
       throw ArgParseException("')' is unexpected at this place", position(i));
     } else if (c == ' ') {
     } else if (c == ',' && tuples > 0) {
       commaPending = true;
     } else {
-      i += parseLiteral(text, i, mode, arguments);
+      i += parseLiteral(text, i, mode, outOfRange, arguments);
       commaPending = false;
       ++tuples;
     }
@@ -236,7 +263,7 @@ std::vector<ProcedureArgument> parseArgumentList(const std::string& text, PassMo
   // A literal that runs to the end of the text reports an end index past it; the missing
   // parenthesis is still reported at the end of the text.
   if (open) throw ArgParseException("missing ')'", position(std::min(i, text.size())));
-  return arguments;
+  return parsed();
 }
 
 std::string tuplePrintedForm(TupleHandle tuple) {

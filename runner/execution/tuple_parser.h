@@ -41,7 +41,9 @@ class TupleParseException : public ParseException {
 // check only validates; build creates the bridge tuples.
 enum class PassMode { check = 0, build = 1 };
 
-// Parses the whole argument text. The check pass always returns an empty list.
+// Parses the whole argument text. The check pass always returns an empty list. Integers are
+// read exactly; one outside [-2^63, 2^63) is a TupleParseException at its position, raised only
+// when the text has no syntax error. A real beyond a double is std::out_of_range.
 std::vector<ProcedureArgument> parseArgumentList(const std::string& text, PassMode mode);
 
 // The printed form: one element bare, otherwise [a, b, 'c'].

@@ -24,13 +24,15 @@ namespace Velotrax {
 namespace {
 
 // Bridge, engine, script, working directory and engine configuration. The separate-mode parent
-// leaves the engine to its children; a query needs no script.
+// leaves the engine to its children, and stays in the start directory: a child reads the same
+// command line, and its relative paths name what they named for the parent. A query needs no
+// script.
 void runSetUp(const RunSettings& settings) {
   engineClient();
   if (!settings.separate) startEngine();
   if (settings.queryMode) return;
   const std::string procedurePath = locateScript();
-  enterScriptDirectory();
+  if (!settings.separate) enterScriptDirectory();
   buildWatchList();
   if (!settings.separate) {
     setProcedurePath(procedurePath);

@@ -113,18 +113,32 @@ bool isRegularFile(const std::string& path) {
   return fs::is_regular_file(path, ignored);
 }
 
-void warnAboutMissingPaths(const RunSettings& s) {
-  for (const std::string& entry : s.proceduresPath) {
+// The procedure path entries are checked as the engine will get them; the warnings name them
+// as typed.
+void warnAboutMissingPaths(const RunSettings& s, const std::vector<std::string>& typed) {
+  for (size_t i = 0; i < s.proceduresPath.size(); ++i) {
+    const std::string& entry = s.proceduresPath[i];
     const bool library = boost::iequals(fs::path(entry).extension().string(), ".hdpl");
     if (library && !isDirectory(entry)) {
-      if (!isRegularFile(entry)) printError("warning: library path " + entry + " does not exist");
+      if (!isRegularFile(entry))
+        printError("warning: library path " + typed[i] + " does not exist");
     } else if (!isDirectory(entry)) {
-      printError("warning: procedure path " + entry + " does not exist");
+      printError("warning: procedure path " + typed[i] + " does not exist");
     }
   }
   for (const std::string& entry : s.watchDirs) {
     if (!isDirectory(entry)) printError("warning: watch directory " + entry + " does not exist");
   }
+}
+
+// A relative path made absolute against the directory the program was started in, so that it
+// names the same directory after the working directory has moved to the script's. An empty
+// entry names nothing and stays empty; one that cannot be made absolute stays as typed.
+std::string fromStartDirectory(const std::string& entry) {
+  if (entry.empty()) return entry;
+  boost::system::error_code unknown;
+  const fs::path start = fs::current_path(unknown);
+  return unknown ? entry : fs::absolute(fs::path(entry), start).string();
 }
 
 // The script token may carry its argument text: proc.hdvp(1,2) is proc.hdvp with (1,2).
@@ -186,6 +200,8 @@ OptionResult parseOptions(int argc, const char* const argv[], RunSettings& s) {
   }
 
   s.proceduresPath = valueOf<std::vector<std::string>>(values, "procedures-path");
+  const std::vector<std::string> typedProceduresPath = s.proceduresPath;
+  for (std::string& entry : s.proceduresPath) entry = fromStartDirectory(entry);
   s.debugPassword = valueOf<std::string>(values, "debug-password");
   s.debugPort = valueOf<int>(values, "debug-port");
   s.halconroot = valueOf<std::string>(values, "halconroot");
@@ -210,7 +226,7 @@ OptionResult parseOptions(int argc, const char* const argv[], RunSettings& s) {
       return OptionResult::failed;
     }
   }
-  if (s.verbose) warnAboutMissingPaths(s);
+  if (s.verbose) warnAboutMissingPaths(s, typedProceduresPath);
   return OptionResult::proceed;
 }
 

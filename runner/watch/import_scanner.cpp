@@ -62,47 +62,82 @@ ProcedureFiles procedureFiles(const std::string& procedureName) {
   return {{procedureName + ".hdvp"}, procedureName};
 }
 
-// Directory search without recursion, so a deep tree cannot exhaust the stack. A directory
-// reached a second time (through links) is passed over: the first visit either stopped the
-// search or found nothing there, and a cycle would otherwise never end.
+// The entries of a directory with one of the extensions, in the order of their names (the
+// order in which the engine tries a directory's libraries). An unreadable directory has none.
+std::vector<fs::path> filesWithExtension(const fs::path& directory,
+                                         std::initializer_list<const char*> extensions) {
+  std::vector<fs::path> files;
+  boost::system::error_code unreadable;
+  for (fs::directory_iterator it(directory, unreadable), end; !unreadable && it != end;
+       it.increment(unreadable)) {
+    const fs::path& entry = it->path();
+    for (const char* extension : extensions) {
+      if (hasExtension(entry, extension) && isRegularFile(entry)) {
+        files.push_back(entry);
+        break;
+      }
+    }
+  }
+  std::sort(files.begin(), files.end(),
+            [](const fs::path& a, const fs::path& b) { return a.string() < b.string(); });
+  return files;
+}
+
+// Directory search without recursion, so a deep tree cannot exhaust the stack. In each
+// directory, as the engine looks: the candidate file names, then every library in the order of
+// their names; then its subdirectories. A directory reached a second time (through links) is
+// passed over: the first visit found nothing there, and a cycle would otherwise never end.
 void searchDirectory(const fs::path& root, const std::string& procedureName,
                      const std::vector<std::string>& candidates, std::vector<std::string>& lines,
                      std::vector<std::string>& imports) {
   std::vector<fs::directory_iterator> listings;
   std::set<std::string> visited{identity(root)};
-  // Reads a candidate file and stops there (true), or starts listing the directory.
+  // Reads the directory's own files; true when one of them holds the procedure.
   auto enter = [&](const fs::path& directory) {
     for (const std::string& candidate : candidates) {
       if (isRegularFile(directory / candidate)) {
         readProcedureFile((directory / candidate).string(), procedureName, lines, imports);
-        return true;
+        if (!lines.empty()) return true;
       }
     }
-    listings.emplace_back(directory);
+    for (const fs::path& library : filesWithExtension(directory, {".hdpl"})) {
+      readProcedureFile(library.string(), procedureName, lines, imports);
+      if (!lines.empty()) return true;
+    }
+    boost::system::error_code unreadable;
+    fs::directory_iterator listing(directory, unreadable);
+    if (!unreadable) listings.push_back(std::move(listing));
     return false;
   };
+  lines.clear();
   if (enter(root)) return;
   while (!listings.empty()) {
     fs::directory_iterator& listing = listings.back();
     if (listing == fs::directory_iterator()) {  // nothing found in this directory
       listings.pop_back();
-      lines.clear();
       continue;
     }
     const fs::path entry = listing->path();
-    ++listing;
-    bool stopped = false;
-    if (hasExtension(entry, ".hdpl") || (procedureName.empty() && hasExtension(entry, ".hdvp"))) {
-      readProcedureFile(entry.string(), procedureName, lines, imports);
-      listings.pop_back();  // no further entry of this directory
-      stopped = true;
-    } else if (isDirectory(entry)) {
-      if (!visited.insert(identity(entry)).second) continue;
-      stopped = enter(entry);
-    }
-    // A subdirectory or file that yielded lines ends the whole search.
-    if (stopped && !lines.empty()) return;
+    boost::system::error_code unreadable;
+    listing.increment(unreadable);
+    if (unreadable) listings.pop_back();
+    if (!isDirectory(entry) || !visited.insert(identity(entry)).second) continue;
+    if (enter(entry)) return;
   }
+  lines.clear();
+}
+
+// Appends the imports of every procedure file directly in `root`, or of `root` itself when it
+// is a program or a library.
+void readImportsOf(const fs::path& root, std::vector<std::string>& imports) {
+  std::vector<std::string> ignored;
+  if (!isDirectory(root)) {
+    if (hasExtension(root, ".hdpl") || hasExtension(root, ".hdev"))
+      readProcedureFile(root.string(), "", ignored, imports);
+    return;
+  }
+  for (const fs::path& file : filesWithExtension(root, {".hdvp", ".hdpl"}))
+    readProcedureFile(file.string(), "", ignored, imports);
 }
 
 }  // namespace
@@ -180,34 +215,43 @@ void scanScript(const std::string& scriptPath, const std::string& procedureName,
   const RunSettings& settings = runSettings();
   const ProcedureFiles files = procedureFiles(procedureName);
 
+  // In the order the engine resolves a name: the program or the library named on the command
+  // line itself, the script's directory, the procedure path as given; the installation's
+  // procedures come last, after the imported directories.
   std::vector<std::string> roots;
-  if (hasExtension(scriptPath, ".hdev")) roots.push_back(scriptPath);
+  if (hasExtension(scriptPath, ".hdev") || hasExtension(scriptPath, ".hdpl"))
+    roots.push_back(scriptPath);
   roots.push_back(fs::path(scriptPath).parent_path().string());
   roots.insert(roots.end(), settings.procedureDirectories.begin(),
                settings.procedureDirectories.end());
-  roots.push_back(settings.halconroot + "/procedures");
-
-  std::sort(roots.begin(), roots.end());
-  roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
-  // Of roots that are one object, the last stays.
+  const std::string installation = settings.halconroot + "/procedures";
+  roots.push_back(installation);
+  // Of roots that are one object, the first stays: the engine finds nothing new in the others.
   std::vector<std::string> distinct;
-  for (size_t i = 0; i < roots.size(); ++i) {
-    const bool later = std::any_of(roots.begin() + static_cast<std::ptrdiff_t>(i) + 1, roots.end(),
-                                   [&](const std::string& r) { return sameObject(roots[i], r); });
-    if (!later) distinct.push_back(roots[i]);
+  for (const std::string& root : roots) {
+    const bool earlier = std::any_of(distinct.begin(), distinct.end(), [&](const std::string& r) {
+      return r == root || sameObject(r, root);
+    });
+    if (!earlier) distinct.push_back(root);
   }
   roots = std::move(distinct);
+  const bool installationLast = roots.back() == installation;
 
   // Imports are searched in turn, so they are followed transitively, each object once.
+  size_t importedCount = 0;
   for (size_t i = 0; i < roots.size(); ++i) {
     std::vector<std::string> imports;
-    const std::string root = roots[i];  // roots grows below
-    searchForProcedure(root, "", {}, lines, imports);
+    readImportsOf(fs::path(roots[i]), imports);  // roots grows below
     for (const std::string& imported : imports) {
       if (containsObject(roots, imported)) continue;
       roots.push_back(imported);
       importDirectories.push_back(imported);
+      ++importedCount;
     }
+  }
+  if (installationLast) {
+    const auto imported = roots.end() - static_cast<std::ptrdiff_t>(importedCount);
+    std::rotate(imported - 1, imported, roots.end());
   }
 
   lines.clear();

@@ -27,14 +27,15 @@ std::vector<std::string> readBodyLines(const std::string& file, const std::strin
 void readProcedureFile(const std::string& file, const std::string& procedureName,
                        std::vector<std::string>& lines, std::vector<std::string>& imports);
 
-// Looks for the procedure in a directory (the candidate file names first, then the first
-// library, or the first procedure file when the name is empty, then subdirectories) or in a
-// library or program file.
+// Looks for the procedure in a directory (the candidate file names first, then its libraries in
+// the order of their names, then subdirectories) or in a library or program file.
 void searchForProcedure(const std::string& path, const std::string& procedureName,
                         const std::vector<std::string>& candidates, std::vector<std::string>& lines,
                         std::vector<std::string>& imports);
 
-// Both questions at once: the procedure's lines (when a name is given) and the imports.
+// Both questions at once: the procedure's lines (when a name is given) and the imports. Imports
+// are read from the script and from every procedure file directly in each search root; the name
+// is looked for in the script file itself, then in the roots in the engine's resolution order.
 void scanScript(const std::string& scriptPath, const std::string& procedureName,
                 std::vector<std::string>& lines, std::vector<std::string>& importDirectories);
 

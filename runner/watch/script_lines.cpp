@@ -75,21 +75,27 @@ bool isBodyEnd(std::string_view line) {
 }
 
 std::optional<std::string_view> bodyLineText(std::string_view line) {
-  // After ` *<(l|c)` the rest must be `M</[lc]>` with M matching `.*>(.*)`: M has no line end
-  // and holds a ">". The greedy first ".*" ends at the last ">" of M, so group 2 is what
-  // follows that ">" within M.
   skipBlanks(line);
   if (line.size() < 2 || line[0] != '<' || (line[1] != 'l' && line[1] != 'c')) return {};
   line.remove_prefix(2);
+  // "[^>]*>" cannot pass a ">": the start tag ends at the first one.
+  const size_t tagEnd = line.find('>');
+  if (tagEnd == std::string_view::npos) return {};
+  // `(.*)</[lc]>$`: the text is what lies between the start tag and the closing tag.
+  const std::string_view rest = line.substr(tagEnd + 1);
   constexpr size_t kClose = 4;  // "</l>" or "</c>"
-  if (line.size() < kClose + 1) return {};
-  const std::string_view close = line.substr(line.size() - kClose);
-  if (close[0] != '<' || close[1] != '/' || (close[2] != 'l' && close[2] != 'c') || close[3] != '>')
-    return {};
-  const std::string_view middle = line.substr(0, line.size() - kClose);
-  const size_t marker = middle.rfind('>');
-  if (marker == std::string_view::npos || !isDotted(middle)) return {};
-  return middle.substr(marker + 1);
+  if (rest.size() >= kClose) {
+    const std::string_view close = rest.substr(rest.size() - kClose);
+    const std::string_view text = rest.substr(0, rest.size() - kClose);
+    if (close[0] == '<' && close[1] == '/' && (close[2] == 'l' || close[2] == 'c') &&
+        close[3] == '>' && isDotted(text))
+      return text;
+  }
+  // `( [^>]*)?/>$`: a self-closing element, an empty line. Its one ">" ends the line.
+  const bool selfClosing = tagEnd + 1 == line.size() && tagEnd >= 1 && line[tagEnd - 1] == '/' &&
+                           (tagEnd == 1 || line[0] == ' ');
+  if (selfClosing) return std::string_view();
+  return {};
 }
 
 std::optional<std::string_view> importedPath(std::string_view line) {

@@ -21,7 +21,8 @@ bool isBodyStart(std::string_view line);
 // ^ *</body> *$
 bool isBodyEnd(std::string_view line);
 
-// ^ *<(l|c).*>(.*)</[lc]>$ ; the text of group 2.
+// ^ *<(l|c)(?:[^>]*>(.*)</[lc]>|( [^>]*)?/>)$ ; the text of group 2, empty for a
+// self-closing element (<c/>, <l/>): every l and c element is a line.
 std::optional<std::string_view> bodyLineText(std::string_view line);
 
 // ^ *import *'([^']*)'.*$ ; the text of group 1.

@@ -1,6 +1,8 @@
 #include "value.h"
 
 #include <algorithm>
+#include <iterator>
+#include <mutex>
 
 #include "errors.h"
 
@@ -13,11 +15,89 @@ size_t sumBytes(const std::vector<Element>& elems) {
   return bytes;
 }
 
+// The element storage of large tuples, kept for reuse as HALCON keeps memory in its cache. Fresh
+// memory of that size comes from the system page by page, and each page costs far more than the
+// elements written to it; storage the process already has costs nothing. A tuple that grows one
+// element at a time therefore moves into kept storage where there is some, and gives back what
+// it leaves, in this run and the next.
+class StorageCache {
+ public:
+  // Smaller storage comes cheaply from the allocator's own free lists.
+  static constexpr size_t kMinElements = size_t{1} << 12;
+  // What the cache holds at most: a few large tuples' worth.
+  static constexpr size_t kMaxBytes = size_t{64} << 20;
+
+  // Empty storage for at least `capacity` elements: the smallest kept that is large enough, or
+  // new storage.
+  std::vector<Element> take(size_t capacity) {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      auto best = kept_.end();
+      for (auto it = kept_.begin(); it != kept_.end(); ++it)
+        if (it->capacity() >= capacity &&
+            (best == kept_.end() || it->capacity() < best->capacity()))
+          best = it;
+      if (best != kept_.end()) {
+        std::vector<Element> storage = std::move(*best);
+        kept_.erase(best);
+        bytes_ -= storage.capacity() * sizeof(Element);
+        return storage;
+      }
+    }
+    std::vector<Element> storage;
+    storage.reserve(capacity);
+    return storage;
+  }
+
+  // Keeps the storage (its elements are dropped) while the cache has room, the smallest kept
+  // storage making way for larger; otherwise frees it.
+  void give(std::vector<Element>&& storage) noexcept {
+    const size_t bytes = storage.capacity() * sizeof(Element);
+    if (storage.capacity() < kMinElements || bytes > kMaxBytes) return;
+    storage.clear();
+    std::lock_guard<std::mutex> guard(lock_);
+    while (bytes_ + bytes > kMaxBytes) {
+      auto smallest = std::min_element(
+          kept_.begin(), kept_.end(),
+          [](const auto& a, const auto& b) { return a.capacity() < b.capacity(); });
+      if (smallest->capacity() >= storage.capacity()) return;
+      bytes_ -= smallest->capacity() * sizeof(Element);
+      kept_.erase(smallest);
+    }
+    try {
+      kept_.push_back(std::move(storage));
+      bytes_ += bytes;
+    } catch (const std::bad_alloc&) {
+      // Not kept: the storage is freed as it would have been.
+    }
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<std::vector<Element>> kept_;
+  size_t bytes_ = 0;
+};
+
+// Never destroyed: values may outlive every other static object.
+StorageCache& storageCache() {
+  static StorageCache* cache = new StorageCache;
+  return *cache;
+}
+
 // Makes room for `more` elements, doubling the capacity so that appending one element at a
-// time stays linear overall.
+// time stays linear overall; large storage comes from and goes back to the cache.
 void reserveMore(std::vector<Element>& elems, size_t more) {
-  size_t needed = elems.size() + more;
-  if (needed > elems.capacity()) elems.reserve(std::max(needed, 2 * elems.capacity()));
+  const size_t needed = elems.size() + more;
+  if (needed <= elems.capacity()) return;
+  const size_t capacity = std::max(needed, 2 * elems.capacity());
+  if (capacity < StorageCache::kMinElements) {
+    elems.reserve(capacity);
+    return;
+  }
+  std::vector<Element> larger = storageCache().take(capacity);
+  std::move(elems.begin(), elems.end(), std::back_inserter(larger));
+  elems.swap(larger);
+  storageCache().give(std::move(larger));
 }
 
 }  // namespace
@@ -36,7 +116,9 @@ void checkValueBytes(size_t bytes) {
 }
 
 void Value::dropHeap() noexcept {
-  if (h_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete h_;
+  if (h_->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  storageCache().give(std::move(h_->elems));
+  delete h_;
 }
 
 Value Value::ofText(std::string s) {

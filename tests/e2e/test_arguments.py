@@ -103,4 +103,4 @@ def test_a_mebibyte_of_arguments_gives_a_result_or_a_clean_error(echo):
     assert "It contains 1 input parameter, but 16 control parameters are specified" in r.err
     nines = ["9" * (1 << 16)] * 16
     r = velotrax("echo1.hdvp", *nines, cwd=echo)
-    assert (r.status, r.err) == (1, "stod argument out of range\n")
+    assert (r.status, r.err) == (1, f"integer literal out of range column:1\n{' '.join(nines)}\n^\n\n")

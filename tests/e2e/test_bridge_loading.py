@@ -56,8 +56,9 @@ class TestLoadingFailures:
         else:
             assert failure == (f"Could not load {HALCONCPP}: {HALCONCPP}: cannot open shared "
                                "object file: No such file or directory")
-            verbose = run("velotrax", "--get-version", "-v", env=env)
-            assert verbose.err.splitlines()[-2:] == ["Error in dlopen: 2", failure]
+        # Loading is not traced, on any platform: --verbose adds no error line.
+        verbose = run("velotrax", "--get-version", "-v", env=env)
+        assert errors_after_preparation(verbose.err) == errors_after_preparation(r.err)
 
     def test_version_that_cannot_be_read(self):
         env = {"HALCONROOT": installation("halcon-noversion")}
@@ -66,9 +67,8 @@ class TestLoadingFailures:
         assert errors_after_preparation(r.err) == [f"could not determine version of {HALCONCPP}"]
         verbose = run("velotrax", "--get-version", "-v", env=env)
         step, failure = errors_after_preparation(verbose.err)
-        step_pattern = (r"Error in GetFileVersionInfoSize: \d+" if WINDOWS else
-                        r"Error in version suffix of libhalconcpp\.so: 22")
-        assert re.fullmatch(step_pattern, step)
+        # The step of reading the version that failed, as Windows names it, on every platform.
+        assert re.fullmatch(r"Error in GetFileVersionInfoSize: \d+", step)
         assert failure == f"could not determine version of {HALCONCPP}"
 
     @pytest.mark.parametrize("verbose", [False, True], ids=["plain", "verbose"])

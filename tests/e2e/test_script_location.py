@@ -115,10 +115,17 @@ class TestNotFound:
 
 
 def test_the_procedure_path_is_the_script_directory_then_the_given_paths(tmp_path):
-    write(tmp_path, "s/proc.hdvp", says("proc", "hello"))
+    """Relative paths name directories of the start directory, also once the working directory
+    is the script's: the procedure in b is found."""
+    write(tmp_path, "s/proc.hdvp", script(procedure("proc", ["helper ()"])))
+    write(tmp_path, "b/helper.hdvp", says("helper", "hello"))
     os.makedirs(tmp_path / "a")
-    os.makedirs(tmp_path / "b")
     r = console("-v", native(tmp_path / "s" / "proc"), "--procedures-path", "a",
                 "--procedures-path", "b", cwd=tmp_path)
     assert r.status == 0, r
-    assert "Setting HDevEngine procedure path: <s>;a;b\n" in normalised(r.out, s=tmp_path / "s")
+    shown = normalised(r.out, dir=tmp_path)
+    assert "Setting HDevEngine procedure path: <dir>/s;<dir>/a;<dir>/b\n" in shown
+    assert "hello\n" in shown
+    # A separate-mode child reads the same relative paths from the same start directory.
+    r = console("-s", os.path.join("s", "proc"), "--procedures-path", "b", cwd=tmp_path)
+    assert (r.status, "hello\n" in r.out) == (0, True), r

@@ -66,6 +66,27 @@ TEST_F(Language, TuplesAreElementWise) {
   EXPECT_EQ(eval({"T := [1, 2]", "U := T", "T[0] := 9", "R := [T, U]"}), "[9, 2, 1, 2]");
 }
 
+// Large tuples move between storage blocks as they grow, and blocks are reused afterwards: a
+// copy taken while growing, and the next run's tuples, keep their own elements.
+TEST_F(Language, GrowingTuplesKeepTheirElements) {
+  const std::vector<std::string> lines = {
+      "T := []",
+      "for I := 0 to 29999 by 1",
+      "    T[|T|] := I",
+      "    if (I = 9999)",
+      "        U := T",
+      "        V := [T, T]",
+      "        V := []",
+      "    endif",
+      "endfor",
+      "W := []",
+      "W[20000] := 1",
+      "W := [W, T]",
+      "R := [|T|, |U|, |W|, sum(T), sum(U), sum(W), T[29999], U[9999]]"};
+  for (int run = 0; run < 2; ++run)
+    EXPECT_EQ(eval(lines), "[30000, 10000, 50001, 449985000, 49995000, 449985001, 29999, 9999]");
+}
+
 TEST_F(Language, StringsConcatenateAndFormat) {
   EXPECT_EQ(eval({"R := 'a' + 1 + 2"}), "'a12'");
   EXPECT_EQ(eval({"R := 1 + 2 + 'a'"}), "'3a'");

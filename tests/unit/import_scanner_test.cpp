@@ -65,18 +65,22 @@ TEST_F(ImportScanner, AMissingImportIsIgnoredWithAVerboseRemark) {
   EXPECT_EQ(output.err(), "remark: import directory \"" + missing + "\" not found. Ignored.\n");
 }
 
-TEST_F(ImportScanner, OnlyTheFirstProcedureFileADirectoryListsIsRead) {
-  for (const char* name : {"p1", "p2", "p3"}) {
-    scratch.directory(std::string("from_") + name);
-    scratch.write(std::string("procs/") + name + ".hdvp",
-                  scriptXml({procedureXml(name, {std::string("import '../from_") + name + "'"})}));
+TEST_F(ImportScanner, EveryProcedureFileOfARootIsReadButNotItsSubdirectories) {
+  for (const char* name : {"p1", "p2", "p3", "sub/deeper"}) {
+    const std::string stem = fs::path(name).filename().string();
+    scratch.directory("from_" + stem);
+    scratch.write(
+        std::string("procs/") + name + ".hdvp",
+        scriptXml({procedureXml(stem, {"import '" + (scratch / ("from_" + stem)) + "'"})}));
   }
-  const std::string first =
-      fs::directory_iterator(scratch.path() / "procs")->path().stem().string();
+  scratch.directory("from_library");
+  scratch.write("procs/tools.hdpl", scriptXml({procedureXml("t", {"x := 1"}),
+                                               procedureXml("u", {"import '../from_library'"})}));
   const std::string program =
       script("app/a.hdev", scriptXml({procedureXml("main", {"import '../procs'"})}));
   EXPECT_TRUE(scanScriptImports(program) ==
-              Lines({canonical("procs"), canonical("from_" + first)}));
+              Lines({canonical("procs"), canonical("from_p1"), canonical("from_p2"),
+                     canonical("from_p3"), canonical("from_library")}));
 }
 
 TEST_F(ImportScanner, BodyLinesAreDecodedAndCommentLinesCount) {
@@ -92,22 +96,48 @@ TEST_F(ImportScanner, BodyLinesAreDecodedAndCommentLinesCount) {
 }
 
 TEST_F(ImportScanner, AProcedureFileOfTheNameIsFoundBeforeALibrary) {
-  scratch.write("procs/a_tools.hdpl", scriptXml({procedureXml("other", {"o := 1"}),
+  scratch.write("procs/b_tools.hdpl", scriptXml({procedureXml("other", {"o := 2"}),
                                                  procedureXml("p", {"from := 'library'"})}));
+  scratch.write("procs/a_tools.hdpl", scriptXml({procedureXml("other", {"o := 1"})}));
   scratch.write("procs/p.hdvp", scriptXml({procedureXml("p", {"from := 'file'"})}));
   const std::string program = script("app/a.hdev", scriptXml({procedureXml("main", {"p ()"})}));
   runSettings().procedureDirectories.push_back(scratch / "procs");
   EXPECT_TRUE(findProcedureLines(program, "p") == Lines({"from := 'file'"}));
+  // The libraries of a directory in the order of their names, each until one has it.
   EXPECT_TRUE(findProcedureLines(program, "other") == Lines({"o := 1"}));
+  scratch.write("procs/a_tools.hdpl", scriptXml({procedureXml("unrelated", {"x := 1"})}));
+  EXPECT_TRUE(findProcedureLines(program, "other") == Lines({"o := 2"}));
 }
 
-TEST_F(ImportScanner, MainIsFoundInTheProgramAndLocalProceduresToo) {
+// The lines shown are those of the procedure the engine runs: the script file itself first,
+// then the script's directory, the procedure path in the order given, imported directories
+// and the installation's procedures, whatever their names.
+TEST_F(ImportScanner, TheEngineResolutionOrderDecidesWhichProcedureIsShown) {
+  runSettings().halconroot = scratch.directory("a_halcon");
+  scratch.write("a_halcon/procedures/s.hdvp", scriptXml({procedureXml("s", {"installation"})}));
+  scratch.write("a_halcon/procedures/i.hdvp", scriptXml({procedureXml("i", {"installation"})}));
+  scratch.write("b_path/p.hdvp", scriptXml({procedureXml("p", {"path b"})}));
+  scratch.write("b_path/q.hdvp", scriptXml({procedureXml("q", {"path b"})}));
+  scratch.write("c_imported/i.hdvp", scriptXml({procedureXml("i", {"imported"})}));
+  scratch.write("zz_path/q.hdvp", scriptXml({procedureXml("q", {"path zz"})}));
+  scratch.write("zz_path/s.hdvp", scriptXml({procedureXml("s", {"path zz"})}));
+  scratch.write("y/local.hdvp", scriptXml({procedureXml("local", {"beside"})}));
+  scratch.write("y/p.hdvp", scriptXml({procedureXml("p", {"beside"})}));
   const std::string program =
-      script("app/a.hdev", scriptXml({procedureXml("main", {"helper ()", "m := 2"}),
-                                      procedureXml("helper", {"h := 1"})}));
-  EXPECT_TRUE(findProcedureLines(program, "main") == Lines({"helper ()", "m := 2"}));
-  EXPECT_TRUE(findProcedureLines(program, "helper") == Lines({"h := 1"}));
-  EXPECT_TRUE(findProcedureLines(program, "absent").empty());
+      script("y/prog.hdev", scriptXml({procedureXml("main", {"import '../c_imported'"}),
+                                       procedureXml("local", {"in the program"})}));
+  runSettings().procedureDirectories.push_back(scratch / "zz_path");
+  runSettings().procedureDirectories.push_back(scratch / "b_path");
+  EXPECT_TRUE(findProcedureLines(program, "local") == Lines({"in the program"}));
+  EXPECT_TRUE(findProcedureLines(program, "p") == Lines({"beside"}));
+  EXPECT_TRUE(findProcedureLines(program, "q") == Lines({"path zz"}));
+  EXPECT_TRUE(findProcedureLines(program, "s") == Lines({"path zz"}));
+  EXPECT_TRUE(findProcedureLines(program, "i") == Lines({"imported"}));
+  // lib.hdpl:name: the library named is searched before any other root or library.
+  scratch.write("y/a_other.hdpl", scriptXml({procedureXml("q", {"other library"})}));
+  const std::string library =
+      scratch.write("y/named.hdpl", scriptXml({procedureXml("q", {"named library"})}));
+  EXPECT_TRUE(findProcedureLines(library, "q") == Lines({"named library"}));
 }
 
 TEST_F(ImportScanner, ProceduresInImportedDirectoriesAreFound) {
@@ -167,8 +197,8 @@ TEST_F(ImportScanner, HugeAndBinaryFilesGiveLinesOrNothing) {
   const std::string unexaminable = script(
       "app/b.hdev", scriptXml({procedureXml("main", {"import '" + std::string(5000, 'x') + "'"})}));
   EXPECT_TRUE(scanScriptImports(unexaminable).empty());
-  EXPECT_EQ(lines[0], "");  // everything up to the last ">" is the tag
-  EXPECT_EQ(lines[1], "\x80");
+  EXPECT_EQ(lines[0], huge);  // the start tag ends at its first ">"
+  EXPECT_EQ(lines[1], std::string("\0\xff\xfe>\x80", 5));
 }
 
 TEST_F(ImportScanner, LinkedDirectoryCyclesEnd) {

@@ -63,11 +63,16 @@ TEST(OptionSyntax, ShortSwitchesShareOneDash) {
   EXPECT_TRUE(p.settings.verbose && p.settings.watch && p.settings.checkonly);
 }
 
+// Procedure path entries name the same directories after the working directory has moved to
+// the script's: relative ones are made absolute against the start directory at once.
 TEST(OptionValues, ListsAccumulateInOrderAndValuesAreCopied) {
-  Parsed p = parse({"--procedures-path", "a", "x.hdev", "--procedures-path=b", "--debug-port",
-                    "1234", "--debug-password", "pw", "--halconroot", "r", "-n", "13.0"});
+  const std::string absolute = (std::filesystem::current_path() / "abs").string();
+  Parsed p = parse({"--procedures-path", "a", "x.hdev", "--procedures-path=" + absolute,
+                    "--procedures-path", "", "--debug-port", "1234", "--debug-password", "pw",
+                    "--halconroot", "r", "-n", "13.0"});
   ASSERT_EQ(p.result, OptionResult::proceed);
-  EXPECT_EQ(p.settings.proceduresPath, (Strings{"a", "b"}));
+  EXPECT_EQ(p.settings.proceduresPath,
+            (Strings{(std::filesystem::current_path() / "a").string(), absolute, ""}));
   EXPECT_EQ(p.settings.debugPort, 1234);
   EXPECT_EQ(p.settings.debugPassword, "pw");
   EXPECT_EQ(p.settings.halconroot, "r");

@@ -7,6 +7,7 @@
 
 #include "os/registry.h"
 #include "os/registry_file.h"
+#include "os/utf16.h"
 
 namespace Velotrax::winreg {
 namespace {
@@ -152,15 +153,68 @@ TEST(RegistryFile, AFileBrokenThroughoutGetsTwentyWarningsAndASummary) {
 
 TEST(RegistryFile, AFileWithoutTheHeaderOpensNothing) {
   for (const std::string& text :
-       {std::string(""), std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n"),
-        std::string("\0\xFF\xFE", 3)}) {
+       {std::string(""), std::string("REGEDIT5\n[HKEY_LOCAL_MACHINE\\K]\n"),
+        std::string("\0\xFF\xFE", 3), std::string("\xFE\xFF\0W", 4)}) {
     const RegistryFile file = parseRegistryFile(text, "x.reg");
     EXPECT_FALSE(file.usable);
     ASSERT_EQ(file.warnings.size(), 1u);
     EXPECT_EQ(file.warnings[0],
               "warning: registry file x.reg line 1 is malformed (expected \"Windows Registry "
-              "Editor Version 5.00\"); no key can be opened");
+              "Editor Version 5.00\" or \"REGEDIT4\"); no key can be opened");
   }
+}
+
+// The file as UTF-16LE with a byte order mark, unit by unit.
+std::string utf16le(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+// What the registry editor writes by default, UTF-16LE, and UTF-8 with either header: the same
+// keys and values, and malformed lines named by their line in the file.
+TEST(RegistryFile, EveryEncodingAndHeaderTheEditorWritesIsRead) {
+  const std::u16string body =
+      u"\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"InstallDir\"=\"C:\\\\Caf\u00E9 "
+      u"\U0001F600\"\r\n"
+      u"broken\r\n";
+  const std::string utf8Body = os::utf16ToUtf8(body);
+  const std::pair<std::string, std::string> files[] = {
+      {"UTF-16LE", utf16le(u"Windows Registry Editor Version 5.00" + body)},
+      {"UTF-8", "Windows Registry Editor Version 5.00" + utf8Body},
+      {"UTF-8 with BOM",
+       "\xEF\xBB\xBF"
+       "Windows Registry Editor Version 5.00" +
+           utf8Body},
+      {"REGEDIT4", "REGEDIT4" + utf8Body},
+      {"REGEDIT4 in UTF-16LE", utf16le(u"REGEDIT4" + body)},
+  };
+  for (const auto& [kind, text] : files) {
+    const RegistryFile file = parseRegistryFile(text, "r.reg");
+    EXPECT_TRUE(file.usable) << kind;
+    const FileKey* key = findKey(file, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\K");
+    ASSERT_TRUE(key) << kind;
+    ASSERT_TRUE(key->value(u"InstallDir")) << kind;
+    EXPECT_EQ(key->value(u"InstallDir")->text, u"C:\\Caf\u00E9 \U0001F600") << kind;
+    ASSERT_EQ(file.warnings.size(), 1u) << kind;
+    EXPECT_EQ(file.warnings[0],
+              "warning: registry file r.reg line 5 is malformed (neither a key nor a value); "
+              "the key it belongs to cannot be opened")
+        << kind;
+  }
+  // Text that is no UTF-16 is named by its line, down to a last byte without its partner.
+  const std::string unpaired = utf16le(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"a\"=\"") +
+                               std::string("\x00\xD8", 2) + utf16le(u"\"\r\n").substr(2) + "\x41";
+  const RegistryFile file = parseRegistryFile(unpaired, "u.reg");
+  ASSERT_EQ(file.warnings.size(), 2u);
+  EXPECT_EQ(file.warnings[0],
+            "warning: registry file u.reg line 3 is malformed (not valid UTF-16); the key it "
+            "belongs to cannot be opened");
+  EXPECT_NE(file.warnings[1].find(" line 4 "), std::string::npos);
+  EXPECT_TRUE(findKey(file, u"HKEY_LOCAL_MACHINE\\K")->damaged);
 }
 
 // The registry interface over a file named by VELOTRAX_REGISTRY.

@@ -16,10 +16,10 @@ namespace {
 
 // Pieces that make the patterns' interesting shapes likely.
 const std::vector<std::string> kPieces = {
-    " ",          "  ",      "<",    ">",   "/",      "l",      "c",       "<l>",
-    "</l>",       "<c>",     "</c>", "<l",  "<c",     "</",     "x",       "\r",
-    "\f",         "\t",      "'",    "\"",  "import", "<body>", "</body>", "body",
-    "<procedure", "name=\"", "main", "a_1", "p.q",    "\n",     "&",       "\xc3\xa9"};
+    " ",   "  ",   "<",      ">",      "/",        "l",    "c",          "<l>",     "</l>",
+    "<c>", "</c>", "<l",     "<c",     "</",       "x",    "\r",         "\f",      "\t",
+    "'",   "\"",   "import", "<body>", "</body>",  "body", "<procedure", "name=\"", "main",
+    "a_1", "p.q",  "\n",     "&",      "\xc3\xa9", "/>",   "<c/>",       "<l />"};
 
 std::string randomLine(std::mt19937& random) {
   std::uniform_int_distribution<size_t> count(0, 9), piece(0, kPieces.size() - 1);
@@ -55,7 +55,7 @@ TEST(ScriptLines, EveryMatcherAgreesWithItsPatternOnGeneratedLines) {
   const std::regex anyStart("^ *<procedure *name=\"[A-Za-z0-9_]+\".*> *$");
   const std::regex bodyStart("^ *<body> *$");
   const std::regex bodyEnd("^ *</body> *$");
-  const std::regex bodyLine("^ *<(l|c).*>(.*)</[lc]>$");
+  const std::regex bodyLine("^ *<(l|c)(?:[^>]*>(.*)</[lc]>|( [^>]*)?/>)$");
   const std::regex import("^ *import *'([^']*)'.*$");
   const std::vector<std::string> names = {"main", "a_1", "p.q"};
   std::vector<std::regex> namedStart;
@@ -105,11 +105,16 @@ TEST(ScriptLines, EveryMatcherAgreesWithItsPatternOnGeneratedLines) {
   for (int count : matches) EXPECT_GT(count, 50);
 }
 
-TEST(ScriptLines, BodyLinesGiveTheTextAfterTheLastOpeningTag) {
+TEST(ScriptLines, BodyLinesGiveTheTextOfTheirElementAndSelfClosingOnesAreEmpty) {
   EXPECT_EQ(std::string(*bodyLineText("<l>x := 1</l>")), "x := 1");
   EXPECT_EQ(std::string(*bodyLineText("  <c></c>")), "");
   EXPECT_EQ(std::string(*bodyLineText("<l>a &gt; b</c>")), "a &gt; b");
-  EXPECT_EQ(std::string(*bodyLineText("<l x=\"1\">y>z</l>")), "z");
+  EXPECT_EQ(std::string(*bodyLineText("<l x=\"1\">y>z</l>")), "y>z");
+  for (const char* empty : {"<c/>", "<l/>", " <c />", "<l a=\"1\"/>"})
+    EXPECT_EQ(std::string(empty) + ": " + std::string(bodyLineText(empty).value_or("none")),
+              std::string(empty) + ": ");
+  EXPECT_FALSE(bodyLineText("<cx/>").has_value());
+  EXPECT_FALSE(bodyLineText("<c/> ").has_value());
   EXPECT_FALSE(bodyLineText("<l>x</l> ").has_value());
   EXPECT_FALSE(bodyLineText("<l>x\r</l>").has_value());
   EXPECT_FALSE(bodyLineText("<p>x</p>").has_value());

@@ -86,14 +86,25 @@ const std::vector<Case> kCases = {
     gives("7 +7 -0 007", {{int64_t{7}}, {int64_t{7}}, {int64_t{0}}, {int64_t{7}}}),
     gives("7.0 .5 1e3 0x10 1.", {{7.0}, {0.5}, {1000.0}, {16.0}, {1.0}}),
     gives("-.25", {{-0.25}}),
-    gives("-9223372036854775808", {{std::numeric_limits<int64_t>::min()}}),
-    gives("9007199254740993", {{int64_t{9007199254740992}}}),  // the nearest double
+    // Integers are exact over the whole 64-bit range, and nothing outside it is accepted.
+    gives("-9223372036854775808 9223372036854775807 +9223372036854775807",
+          {{std::numeric_limits<int64_t>::min()},
+           {std::numeric_limits<int64_t>::max()},
+           {std::numeric_limits<int64_t>::max()}}),
+    gives("9007199254740993 00000000000000000000000042",
+          {{int64_t{9007199254740993}}, {int64_t{42}}}),
     fails("12abc", "'a' is unexpected at this place", 2),
     fails("-inf", "could not parse number", 0),
     fails("+", "could not parse number", 0),
     fails("1 -.", "could not parse number", 2),
     fails("9223372036854775808", "integer literal out of range", 0),
+    fails("-9223372036854775809", "integer literal out of range", 0),
     fails("[1, -99999999999999999999]", "integer literal out of range", 4),
+    fails("1 99999999999999999999 (7) 9223372036854775808", "integer literal out of range", 2),
+    fails("(99999999999999999999) x", "integer literal out of range", 1),
+    // A syntax error anywhere is reported instead of an integer out of range.
+    fails("99999999999999999999 x", "'x' is unexpected at this place", 21),
+    fails("(99999999999999999999, 1", "missing ')'", 24),
     outOfRange("1e999"),
     outOfRange("[1, 2e-400]"),
     // White space other than blanks.
@@ -206,7 +217,7 @@ TEST_F(TupleParser, ARefusedTupleIsAnEngineErrorAndReleasesTheTuplesBefore) {
 
 TEST_F(TupleParser, HugeArgumentsGiveAResultOrACleanError) {
   const size_t mebibyte = 1 << 20;
-  EXPECT_THROW(parseArgumentList(std::string(mebibyte, '1'), PassMode::check), std::out_of_range);
+  EXPECT_THROW(parseArgumentList(std::string(mebibyte, '1'), PassMode::check), TupleParseException);
   EXPECT_EQ(parseArgumentList(std::string(mebibyte, '0'), PassMode::build).size(), 1u);
   const std::string longString = "'" + std::string(mebibyte, 'a') + "'";
   EXPECT_EQ(parseArgumentList(longString, PassMode::check).size(), 0u);
