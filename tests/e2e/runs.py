@@ -5,6 +5,7 @@ import os
 import pty
 import re
 import select
+import struct
 import subprocess
 import termios
 import time
@@ -13,7 +14,7 @@ from xml.sax.saxutils import escape
 import pytest
 
 from conftest import (BIN, TIMEOUT, WINDOWS, Result, command, completed, environment, run,
-                      shown_text, text)
+                      shown_text, squeezed, text)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPTS = os.path.join(HERE, "scripts")
@@ -106,9 +107,11 @@ class Session:
     """The runner in watch mode, read while it writes: on a pseudo-terminal natively, through a
     pipe under Wine. Standard output and error arrive in the order they were written."""
 
-    def __init__(self, *args, cwd, as_nobody=False, controlling=False, quiet=QUIET, env=None):
+    def __init__(self, *args, cwd, as_nobody=False, controlling=False, quiet=QUIET, env=None,
+                 keys=False):
         """controlling: the pseudo-terminal is the runner's controlling terminal, with job control
-        and "stty tostop", as in a user's shell."""
+        and "stty tostop", as in a user's shell. keys: under Wine too on a pseudo-terminal, whose
+        console takes typed keys; it redraws its text, so texts are compared without blanks."""
         env = environment({"HALCONROOT": HALCONROOT, **(env or {})})
         become = None
         if as_nobody:
@@ -118,12 +121,15 @@ class Session:
         elif controlling:
             def become():
                 fcntl.ioctl(0, termios.TIOCSCTTY, 0)
-        if WINDOWS:
+        self.squeeze = WINDOWS and keys
+        if WINDOWS and not keys:
             reading, writing = os.pipe()
             stdin, stdout = subprocess.DEVNULL, writing
         else:
             reading, writing = pty.openpty()
             stdin = stdout = writing
+            # Wide, so the console wraps no line.
+            fcntl.ioctl(writing, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 1000, 0, 0))
             if controlling:
                 modes = termios.tcgetattr(writing)
                 modes[3] |= termios.TOSTOP
@@ -142,6 +148,8 @@ class Session:
         return shown_text(self.shown).decode("utf-8", "replace")
 
     def count(self, part):
+        if self.squeeze:
+            return squeezed(self.text().encode()).count(squeezed(part.encode()))
         return self.text().count(part)
 
     def _read(self, timeout):
@@ -213,7 +221,7 @@ class Session:
 
 def finish(session):
     """Ends a session: ESC on a terminal (exit status 0 expected), the process under Wine."""
-    if WINDOWS:
+    if WINDOWS and not session.squeeze:
         session.stop()
         return
     session.type(ESC)

@@ -108,10 +108,11 @@ class TestChangesAndKeys:
         s.wait_for(FAILED, 2)
         finish(s)
 
+    # Wine's terminal console holds a lone ESC back and reads ESC and a key as an Alt chord.
     @keys_only
-    def test_escape_followed_at_once_by_another_key_ends(self, scene):
-        s = scene.start("-w", "slow.hdvp", "0")
-        s.wait_for(WATCHING, 2)
+    def test_escape_typed_before_another_key_during_a_run_ends(self, scene):
+        s = scene.start("-w", "slow.hdvp", "1.5")
+        s.wait_for(WATCHING)  # the watcher watches: the run is under way
         s.type(ESC + b"a")
         assert s.end() == 0
         assert s.count("Execution of procedure slow succeeded (") == 1
@@ -283,16 +284,19 @@ class TestWatchMessages:
 
     def test_with_nothing_watchable_the_loop_waits_for_keys(self, scene):
         # The script is nowhere and "gone" is missing: nothing is watched, and the loop waits.
-        s = scene.start("-w", "--watch-dirs", "gone", "nowhere.hdvp")
+        s = scene.start("-w", "--watch-dirs", "gone", "nowhere.hdvp", keys=True)
         s.wait_for(WATCHING, 2)
         s.quiet_for(1)
         assert s.proc.poll() is None
-        if not WINDOWS:
-            s.type(b"k")
-            s.wait_for("Execution of procedure nowhere failed.", 2)
-            s.wait_for(WATCHING, 4)
-        finish(s)
-        assert "unknown error in watching directories" not in s.text()
+        s.type(b"k")
+        s.wait_for("Execution of procedure nowhere failed.", 2)
+        s.wait_for(WATCHING, 4)
+        if WINDOWS:  # Wine's terminal console holds a lone ESC back
+            s.stop()
+        else:
+            s.type(ESC)
+            assert s.end() == 0
+        assert s.count("unknown error in watching directories") == 0
 
     @keys_only
     def test_a_directory_that_appears_later_is_watched_from_the_next_pass(self, scene, tmp_path):
