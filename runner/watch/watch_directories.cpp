@@ -40,8 +40,9 @@ void WatchStop::request() {
 
 bool WatchStop::attach(boost::asio::io_context& context) {
   std::lock_guard<std::mutex> hold(mutex_);
+  if (requested_) return false;
   context_ = &context;
-  return !requested_;
+  return true;
 }
 
 void WatchStop::detach() {

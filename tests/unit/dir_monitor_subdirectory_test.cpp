@@ -69,8 +69,9 @@ TEST_F(SubdirectoryTest, CountsOnlyAsFarAsItsEntryChanges) {
   EXPECT_TRUE(seen(sub));
   boost::filesystem::remove(directory_ / "sub/renamed");
   EXPECT_TRUE(seen(sub));
-  // A subdirectory made while watching is reached too.
+  // A subdirectory made while watching is reached too, once it was seen coming.
   boost::filesystem::create_directory(directory_ / "later");
+  ASSERT_TRUE(seen(directory_ / "later"));
   writeFile(directory_ / "later/file");
   EXPECT_TRUE(seen(directory_ / "later" + " *"));
 }
