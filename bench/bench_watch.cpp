@@ -61,8 +61,10 @@ double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// New content each time: a file rewritten with what it held is no change.
 void save(const fs::path& file) {
-  std::ofstream(file.string()) << "saved";
+  static std::atomic<int> saves{0};
+  std::ofstream(file.string()) << "saved " << ++saves;
 }
 
 // Saves the script as many editors do: written elsewhere, renamed into place. That is one event,

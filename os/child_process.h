@@ -12,10 +12,15 @@ struct ChildOutcome {
 };
 
 // Starts this program's own executable with the same command line and environment plus
-// VELOTRAX_IS_SLAVE=1, on the same console and in the same directory, and waits until it ends
+// VELOTRAX_IS_SLAVE=1, on the same console (as its foreground job, where there are jobs) and in
+// the same directory, and waits until it ends
 // or `change` (when given) is signalled. On a change the child is killed together with whatever
 // it started, and the call returns only when the child has ended. Failures to start or to kill
 // are std::runtime_error.
 ChildOutcome runSelfAsChild(Event* change);
+
+// In the child: makes sure it does not outlive the runner that started it, even when that one is
+// killed outright. Where the system does that for the child's whole job already, nothing to do.
+void followParent();
 
 }  // namespace Velotrax::os

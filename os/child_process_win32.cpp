@@ -94,4 +94,8 @@ ChildOutcome runSelfAsChild(Event* change) {
   return outcome;
 }
 
+void followParent() {
+  // The job the parent put this process in kills it when the parent's handle to it goes.
+}
+
 }  // namespace Velotrax::os

@@ -24,8 +24,9 @@ class ConsoleInput {
 
   // Whether a key is waiting (end of input is no key).
   virtual bool keyPressed() = 0;
-  // Takes the waiting key: kEscapeKey for a lone ESC; a key sending several codes (an arrow key,
-  // a function key) is taken whole and gives some other value.
+  // Takes the waiting key: kEscapeKey for ESC, also when another key follows at once; a key
+  // sending an escape sequence (an arrow key, a function key) is taken whole and gives some
+  // other value.
   virtual int readKey() = 0;
   // Returns when a key may be waiting, `event` is signalled, or `bound` has passed, whichever
   // comes first. A signal seen here may be used up: the signaller keeps its own record.

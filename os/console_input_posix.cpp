@@ -87,7 +87,10 @@ class TerminalKeys final : public ConsoleInput {
     pending_.reset();
     if (key != kEscapeKey) return key;
     const std::optional<unsigned char> next = readByteWithin(kEscapeSequenceGapMs);
-    if (!next) return kEscapeKey;
+    // Only CSI and SS3 begin a key's sequence; before anything else ESC was pressed on its own,
+    // and the next key stays for the next read.
+    if (next && *next != '[' && *next != 'O') pending_ = next;
+    if (!next || pending_) return kEscapeKey;
     if (*next == '[') {  // CSI: parameters and intermediates up to one final byte
       for (int i = 0; i < kMaxSequenceLength; ++i) {
         const std::optional<unsigned char> byte = readByteWithin(kEscapeSequenceGapMs);
@@ -95,7 +98,7 @@ class TerminalKeys final : public ConsoleInput {
       }
     } else if (*next == 'O') {  // SS3: one more byte (F1 to F4, keypad)
       readByteWithin(kEscapeSequenceGapMs);
-    }  // else ESC + a key: the Alt chord, taken as one key
+    }
     return kSequenceKey;
   }
 

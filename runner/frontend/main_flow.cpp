@@ -12,6 +12,7 @@
 #include "halcon/halcon_environment.h"
 #include "halcon/hde_exception.h"
 #include "options.h"
+#include "os/child_process.h"
 #include "os/environment.h"
 #include "os/process.h"
 #include "os/standard_output.h"
@@ -90,6 +91,7 @@ int runStages(const RunSettings& settings) {
 int mainBody(int argc, const char* const argv[]) {
   RunSettings& settings = runSettings();
   settings.isChildProcess = os::getEnvironment("VELOTRAX_IS_SLAVE") == "1";
+  if (settings.isChildProcess) os::followParent();
 
   switch (parseOptions(argc, argv, settings)) {
     case OptionResult::finished:

@@ -9,6 +9,7 @@
 
 #include "console.h"
 #include "os/dialogs.h"
+#include "os/environment.h"
 
 namespace po = boost::program_options;
 namespace fs = boost::filesystem;
@@ -215,9 +216,15 @@ OptionResult parseOptions(int argc, const char* const argv[], RunSettings& s) {
     s.watchDirs.clear();
   }
 
+  // A separate-mode child runs the script its parent located, also one chosen in the parent's
+  // dialog, whatever directory the parent has entered since.
+  const std::string located = s.isChildProcess ? os::getEnvironment(kLocatedScriptVariable) : "";
   if (!s.queryMode) {
     if (!tokens.empty()) {
       takeScript(s, std::move(tokens));
+      if (!located.empty()) s.scriptArgument = located;
+    } else if (!located.empty()) {
+      s.scriptArgument = located;
     } else if (std::string chosen = s.noDialogs ? "" : openScriptDialog(); !chosen.empty()) {
       s.scriptArgument = chosen;
       s.scriptChosenByDialog = true;

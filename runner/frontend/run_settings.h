@@ -8,6 +8,9 @@ namespace Velotrax {
 
 constexpr int kDefaultDebugPort = 57786;
 
+// The environment variable that hands a separate-mode child the parent's `locatedScript`.
+constexpr const char* kLocatedScriptVariable = "VELOTRAX_SCRIPT";
+
 // Written on the main thread before any other thread exists; only read afterwards.
 struct RunSettings {
   // Options, each named after its command-line option.
@@ -47,6 +50,9 @@ struct RunSettings {
   std::string scriptPath;
   std::vector<std::string> procedureDirectories;
   std::vector<std::string> watchList;  // directories the watch loop starts from
+  // The script file found, with ":procedure" for a library: what a separate-mode child is to
+  // run. Empty when a relative name was not found.
+  std::string locatedScript;
 };
 
 // The one record of this process.

@@ -145,6 +145,9 @@ std::string locateScript() {
   else
     settings.procedureName = stem;
   settings.scriptPath = scriptFile;
+  settings.locatedScript = scriptFile.empty() || script.procedure.empty()
+                               ? scriptFile
+                               : scriptFile + ":" + script.procedure;
   return joined(settings.procedureDirectories);
 }
 

@@ -1,5 +1,6 @@
-// The monitor's Linux side: one inotify descriptor per service, one watch per directory, and an
-// eventfd that wakes the work thread at once when the service stops.
+// The monitor's Linux side: one inotify descriptor per service, one watch per directory and one
+// per subdirectory in it, and an eventfd that wakes the work thread at once when the service
+// stops.
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
 #include <boost/system/system_error.hpp>
 
@@ -30,6 +32,12 @@ constexpr const char* kPrefix = "boost::asio::basic_dir_monitor_service::";
 constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MODIFY | IN_ATTRIB |
                                      IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
                                      IN_MOVE_SELF | IN_ONLYDIR;
+
+// A subdirectory is watched for its entries only: a file created, deleted or renamed in it
+// changes the subdirectory's own entry, as the system reports it on Windows. Added to what the
+// directory may already be watched for under another name.
+constexpr std::uint32_t kSubdirectoryMask =
+    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR | IN_MASK_ADD;
 
 // Room for a few hundred events per read, so a burst costs few system calls.
 constexpr size_t kReadBufferSize = 64 * 1024;
@@ -50,17 +58,16 @@ ChangeKind kindOf(std::uint32_t mask) {
 
 class InotifyPort;
 
-// One directory name of one monitor. Names that reach the same directory share its watch
-// descriptor (inotify gives one per directory), which goes when the last of them goes.
+// One directory name of one monitor, with its subdirectories. Names that reach the same directory
+// share its watch descriptor (inotify gives one per directory), which goes when the last of them
+// goes.
 class InotifyWatch final : public directory_handle {
  public:
-  InotifyWatch(std::shared_ptr<InotifyPort> port, int descriptor)
-      : port_(std::move(port)), descriptor_(descriptor) {}
+  explicit InotifyWatch(std::shared_ptr<InotifyPort> port) : port_(std::move(port)) {}
   ~InotifyWatch() override;
 
  private:
   std::shared_ptr<InotifyPort> port_;
-  int descriptor_;
 };
 
 class InotifyPort final : public dir_monitor_port,
@@ -81,8 +88,13 @@ class InotifyPort final : public dir_monitor_port,
       std::lock_guard<std::mutex> hold(table_mutex_);
       const int descriptor = inotify_add_watch(inotify_.get(), name.c_str(), kWatchMask);
       if (descriptor < 0) fail("add_directory: inotify_add_watch failed");
-      watch = std::make_unique<InotifyWatch>(shared_from_this(), descriptor);
-      table_.emplace(descriptor, Entry{name, impl, watch.get()});
+      watch = std::make_unique<InotifyWatch>(shared_from_this());
+      table_.emplace(descriptor, Entry{name, impl, watch.get(), false});
+      boost::system::error_code error;
+      for (boost::filesystem::directory_iterator it(name, error), end; !error && it != end;
+           it.increment(error))
+        if (it->symlink_status(error).type() == boost::filesystem::directory_file)
+          watchSubdirectory(it->path().string(), impl, watch.get());
     }
     impl->directories.insert(name, std::move(watch));
   }
@@ -117,29 +129,38 @@ class InotifyPort final : public dir_monitor_port,
       fail("stop_work_thread: write failed");
   }
 
-  // Forgets one name's entry; the watch itself goes with the last name on it.
-  void remove(int descriptor, const InotifyWatch* watch) {
+  // Forgets one name's entries, its subdirectories' too; a watch goes with the last entry on it.
+  void remove(const InotifyWatch* watch) {
     std::lock_guard<std::mutex> hold(table_mutex_);
-    bool found = false, others = false;
-    for (auto [it, end] = table_.equal_range(descriptor); it != end;) {
-      if (it->second.watch == watch) {
-        it = table_.erase(it);
-        found = true;
-      } else {
-        others = true;
+    std::vector<int> emptied;
+    for (auto it = table_.begin(); it != table_.end();) {
+      if (it->second.watch != watch) {
         ++it;
+        continue;
       }
+      const int descriptor = it->first;
+      it = table_.erase(it);
+      if (!table_.count(descriptor)) emptied.push_back(descriptor);
     }
-    // Not found: the kernel has dropped the watch already (its directory went away).
-    if (found && !others) inotify_rm_watch(inotify_.get(), descriptor);
+    // Entries the kernel dropped already (their directory went away) are not in the table.
+    for (int descriptor : emptied) inotify_rm_watch(inotify_.get(), descriptor);
   }
 
  private:
   struct Entry {
-    std::string name;
+    std::string name;  // the watched directory, or for a subdirectory its path as reported
     std::weak_ptr<dir_monitor_impl> owner;
     const InotifyWatch* watch;
+    bool subdirectory;
   };
+
+  // Watches `path`, a subdirectory of a watched directory, for changes of its entries. Best
+  // effort: one that cannot be watched only narrows the watch. Under the table lock.
+  void watchSubdirectory(const std::string& path, const std::weak_ptr<dir_monitor_impl>& owner,
+                         const InotifyWatch* watch) {
+    const int descriptor = inotify_add_watch(inotify_.get(), path.c_str(), kSubdirectoryMask);
+    if (descriptor >= 0) table_.emplace(descriptor, Entry{path, owner, watch, true});
+  }
   using Delivery = std::vector<std::pair<std::weak_ptr<dir_monitor_impl>, ChangeEvent>>;
 
   // Turns the records just read into events for their monitors, under the table lock.
@@ -154,7 +175,8 @@ class InotifyPort final : public dir_monitor_port,
         // The kernel's queue overflowed: which directory changed is lost, so each counts as
         // changed, and every watch keeps reading.
         for (const auto& [descriptor, entry] : table_)
-          delivery.push_back({entry.owner, {entry.name, ChangeKind::overflow}});
+          if (!entry.subdirectory)
+            delivery.push_back({entry.owner, {entry.name, ChangeKind::overflow}});
         continue;
       }
       auto [first, end] = table_.equal_range(record->wd);
@@ -163,14 +185,25 @@ class InotifyPort final : public dir_monitor_port,
         continue;
       }
       const ChangeKind kind = kindOf(record->mask);
+      const bool named = record->len && record->name[0];
+      std::vector<Entry> added;
       for (auto it = first; it != end; ++it) {
-        const std::string& directory = it->second.name;
+        const Entry& entry = it->second;
+        if (entry.subdirectory) {
+          // An entry of the subdirectory came, went or was renamed: the subdirectory changed.
+          if (named && (record->mask & (IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO)))
+            delivery.push_back({entry.owner, {entry.name, ChangeKind::modified}});
+          continue;
+        }
         // A record about the directory itself has no name.
-        const std::string path = record->len && record->name[0]
-                                     ? (boost::filesystem::path(directory) / record->name).string()
-                                     : directory;
-        delivery.push_back({it->second.owner, {path, kind}});
+        const std::string path =
+            named ? (boost::filesystem::path(entry.name) / record->name).string() : entry.name;
+        delivery.push_back({entry.owner, {path, kind}});
+        if (named && (record->mask & IN_ISDIR) && (record->mask & (IN_CREATE | IN_MOVED_TO)))
+          added.push_back({path, entry.owner, entry.watch, true});
       }
+      // A subdirectory that came later is watched from now on, one level down only.
+      for (const Entry& entry : added) watchSubdirectory(entry.name, entry.owner, entry.watch);
     }
     return delivery;
   }
@@ -191,7 +224,7 @@ class InotifyPort final : public dir_monitor_port,
 };
 
 InotifyWatch::~InotifyWatch() {
-  port_->remove(descriptor_, this);
+  port_->remove(this);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "frontend/run_settings.h"
 #include "import_scanner.h"
 #include "os/console_input.h"
+#include "os/environment.h"
 #include "watch_loop.h"
 #include "watch_state.h"
 
@@ -26,6 +27,11 @@ bool runSeparately(const RunSettings& settings, WatchState* watch) {
 bool runDriver(const std::vector<ProcedureArgument>& arguments) {
   const RunSettings& settings = runSettings();
   const bool separate = settings.separate && !settings.isChildProcess;
+  // The child is to run what was located here: it starts in the script's directory, where a
+  // relative name would be looked for again, and a script chosen in the dialog is on no command
+  // line.
+  if (separate && !settings.locatedScript.empty())
+    os::setEnvironment(kLocatedScriptVariable, settings.locatedScript);
   if (!settings.watch) {
     // The separate-mode parent never started the engine: its one run happens in a child.
     int elapsedMs = -1;

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <exception>
 #include <sstream>
-#include <stdexcept>
 
 #include <boost/asio/io_context.hpp>
 
@@ -33,28 +32,56 @@ void reportSkipped(const std::string& name, const std::exception& error, bool ve
 
 }  // namespace
 
-void watchDirectories(const std::vector<std::string>& directories,
-                      const WatchCallbacks& callbacks) {
+void WatchStop::request() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  requested_ = true;
+  if (context_) context_->stop();
+}
+
+bool WatchStop::attach(boost::asio::io_context& context) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (requested_) return false;
+  context_ = &context;
+  return true;
+}
+
+void WatchStop::detach() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  context_ = nullptr;
+}
+
+void watchDirectories(const std::vector<std::string>& directories, const WatchCallbacks& callbacks,
+                      WatchStop* stop) {
   const bool verbose = runSettings().verbose;
   boost::asio::io_context context;
   DirectoryMonitor monitor(context);
-  bool watching = false;
+  bool all = true;
   for (const std::string& name : directories) {
     if (verbose) printNormal("adding watch for directory \"" + name + "\"");
     try {
       monitor.add_directory(name);
-      watching = true;
     } catch (const std::exception& error) {
       reportSkipped(name, error, verbose);
+      all = false;
     }
   }
-  if (!watching) throw std::runtime_error("none of the directories could be watched");
   if (verbose) printNormal("starting watch mode");
-  if (callbacks.watching) callbacks.watching();
-  monitor.waitForChange([&callbacks](const boost::system::error_code& error, const ChangeEvent&) {
-    if (!error && callbacks.changed) callbacks.changed();
-  });
-  context.run();
+  if (callbacks.watching) callbacks.watching(all);
+  // Each change that is to be followed by more starts the next wait. With nothing watched the
+  // wait never ends: only a stop does.
+  ChangeHandler next;
+  next = [&](const boost::system::error_code& error, const ChangeEvent& event) {
+    if (!error && callbacks.changed && callbacks.changed(event.path)) monitor.waitForChange(next);
+  };
+  monitor.waitForChange(next);
+  if (stop && !stop->attach(context)) return;
+  try {
+    context.run();
+  } catch (...) {
+    if (stop) stop->detach();
+    throw;
+  }
+  if (stop) stop->detach();
 }
 
 }  // namespace Velotrax

@@ -5,7 +5,6 @@
 #include "frontend/console.h"
 #include "halcon/engine_client.h"
 #include "os/console_input.h"
-#include "watcher.h"
 
 namespace Velotrax {
 
@@ -42,17 +41,24 @@ Next waitForChangeOrKey(const WatchLoop& loop) {
 
 bool runWatchLoop(const WatchLoop& loop) {
   WatchState& state = *loop.state;
+  state.ledger().watch(loop.directories);
+  state.ledger().record();
   state.beginPass();
   for (;;) {
-    // One watcher at a time: one still waiting from an earlier pass (ended by a key) is kept,
-    // and the message it wrote at its start is written here instead.
-    if (state.claimWatcher())
-      startWatcher(loop.state, loop.directories);
+    // One watcher at a time, kept from pass to pass; the message it wrote at its start is written
+    // here instead. One that could not watch every directory is replaced, so a directory that
+    // has appeared since is watched.
+    if (state.watcher && !state.watcher->watchesAll()) state.stopWatcher();
+    if (!state.watcher)
+      state.watcher = std::make_unique<Watcher>(state, loop.directories, loop.watch);
     else
       printNormal(kWatchMessage);
 
     int elapsedMs = -1;
+    state.ledger().beginRun();
     const bool ok = loop.run(elapsedMs);
+    // What the run left is what the next changes are compared with.
+    state.ledger().record();
     throwIfFailed(engineClient().hunloadAllProcedures());
     loop.report(ok, elapsedMs);
     printNormal(kWatchMessage);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "watch_state.h"
+#include "watcher.h"
 
 namespace Velotrax {
 
@@ -23,6 +24,8 @@ struct WatchLoop {
   std::vector<std::string> directories;
   os::ConsoleInput* keys = nullptr;
   std::shared_ptr<WatchState> state;
+  // How the watcher watches.
+  WatchFunction watch = watchDirectories;
 };
 
 // Runs passes until ESC or a failed watch; true then. Engine errors from unloading procedures,

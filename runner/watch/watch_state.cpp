@@ -1,11 +1,19 @@
 #include "watch_state.h"
 
 #include "os/event.h"
+#include "watcher.h"
 
 namespace Velotrax {
 
 WatchState::WatchState() = default;
-WatchState::~WatchState() = default;
+WatchState::~WatchState() {
+  stopWatcher();
+}
+
+void WatchState::stopWatcher() {
+  if (watcher) watcher->stop();
+  watcher.reset();
+}
 
 WatchState::Value WatchState::value() {
   std::lock_guard<std::mutex> hold(mutex_);
@@ -31,29 +39,15 @@ void WatchState::ensureEvent() {
   event_ = std::move(fresh);
 }
 
-bool WatchState::claimWatcher() {
-  std::lock_guard<std::mutex> hold(mutex_);
-  if (watcherWaiting_) return false;
-  watcherWaiting_ = true;
-  return true;
-}
-
-void WatchState::watcherGone() {
-  std::lock_guard<std::mutex> hold(mutex_);
-  watcherWaiting_ = false;
-}
-
 void WatchState::markChange() {
   std::lock_guard<std::mutex> hold(mutex_);
   value_ = changeSeen;
-  watcherWaiting_ = false;
   if (event_) event_->signal();
 }
 
 void WatchState::markFailed() {
   std::lock_guard<std::mutex> hold(mutex_);
   value_ = watchFailed;
-  watcherWaiting_ = false;
 }
 
 }  // namespace Velotrax

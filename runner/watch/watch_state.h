@@ -1,15 +1,19 @@
-// What the watch loop and its watcher thread share, under the watch mutex: the watch state, the
-// pass's change event, and whether a watcher is waiting.
+// What the watch loop and its watcher thread share: under the watch mutex the watch state and the
+// pass's change event; the ledger of what the watched entries held; and the watcher itself.
 #pragma once
 
 #include <memory>
 #include <mutex>
+
+#include "change_ledger.h"
 
 namespace Velotrax {
 
 namespace os {
 class Event;
 }
+
+class Watcher;
 
 class WatchState {
  public:
@@ -30,20 +34,23 @@ class WatchState {
   // A fresh event when the pass's one was used up, so the wait can still be woken.
   void ensureEvent();
 
-  // True when no watcher is waiting: the caller must then start one (and call watcherGone if
-  // that fails). At most one watcher waits at a time.
-  bool claimWatcher();
-  void watcherGone();
-  // The waiting watcher saw a change: the state becomes changeSeen and the event is signalled.
+  // The watcher saw a change that counts: the state becomes changeSeen and the event is
+  // signalled.
   void markChange();
-  // The waiting watcher failed: the state becomes watchFailed; nothing is signalled.
+  // The watcher failed: the state becomes watchFailed; nothing is signalled.
   void markFailed();
+
+  ChangeLedger& ledger() { return ledger_; }
+
+  // The one watcher, main thread only. Stopping it ends its thread, monitor and monitor threads.
+  std::unique_ptr<Watcher> watcher;
+  void stopWatcher();
 
  private:
   std::mutex mutex_;  // the watch mutex
   Value value_ = nothingSeen;
   std::unique_ptr<os::Event> event_;
-  bool watcherWaiting_ = false;
+  ChangeLedger ledger_;
 };
 
 }  // namespace Velotrax

@@ -6,11 +6,8 @@
 #include <mutex>
 #include <utility>
 
-#include <boost/thread/thread.hpp>
-
 #include "frontend/console.h"
 #include "frontend/run_settings.h"
-#include "watch_directories.h"
 
 namespace Velotrax {
 
@@ -42,42 +39,46 @@ class Registration {
   bool done_ = false;
 };
 
-void watch(const std::shared_ptr<WatchState>& state, const std::vector<std::string>& directories,
-           Registration& registration) {
-  printNormal(kWatchMessage);
-  bool changed = false;
-  try {
-    // The loop hears of the change at once; the watch is taken down afterwards.
-    watchDirectories(directories, {[&registration] { registration.announce(); },
-                                   [&state, &changed] {
-                                     changed = true;
-                                     state->markChange();
-                                   }});
-    return;
-  } catch (const std::exception& error) {
-    std::string message = "unknown error in watching directories";
-    if (runSettings().verbose) message += std::string(": ") + error.what();
-    if (!changed) printError(message);
-  } catch (...) {
-    if (!changed) printError("unknown error in watching directories");
-  }
-  registration.announce();
-  if (!changed) state->markFailed();
-}
-
 }  // namespace
 
-void startWatcher(std::shared_ptr<WatchState> state, std::vector<std::string> directories) {
+Watcher::Watcher(WatchState& state, std::vector<std::string> directories, WatchFunction watch) {
   auto registration = std::make_shared<Registration>();
-  try {
-    boost::thread([state, directories = std::move(directories), registration] {
-      watch(state, directories, *registration);
-    }).detach();
-  } catch (...) {
-    state->watcherGone();
-    throw;
-  }
+  thread_ = boost::thread(
+      [this, &state, directories = std::move(directories), watch = std::move(watch), registration] {
+        printNormal(kWatchMessage);
+        try {
+          watch(directories,
+                {[this, &registration](bool all) {
+                   watchesAll_ = all;
+                   registration->announce();
+                 },
+                 [&state](const std::string& path) {
+                   if (state.ledger().counts(path)) state.markChange();
+                   return true;
+                 }},
+                &stop_);
+        } catch (const std::exception& error) {
+          std::string message = "unknown error in watching directories";
+          if (runSettings().verbose) message += std::string(": ") + error.what();
+          printError(message);
+          state.markFailed();
+        } catch (...) {
+          printError("unknown error in watching directories");
+          state.markFailed();
+        }
+        ended_ = true;
+        registration->announce();
+      });
   registration->await(kRegistrationPatience);
+}
+
+Watcher::~Watcher() {
+  stop();
+}
+
+void Watcher::stop() {
+  stop_.request();
+  if (thread_.joinable()) thread_.join();
 }
 
 }  // namespace Velotrax

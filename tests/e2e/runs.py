@@ -1,11 +1,20 @@
 """Runs velotrax on scripts against the stand-in installation, writes script files, and turns
 console output into text that is the same on every machine and platform."""
+import fcntl
 import os
+import pty
 import re
+import select
+import struct
 import subprocess
+import termios
+import time
 from xml.sax.saxutils import escape
 
-from conftest import BIN, WINDOWS, Result, command, completed, environment, run, text
+import pytest
+
+from conftest import (BIN, TIMEOUT, WINDOWS, Result, command, completed, environment, run,
+                      shown_text, squeezed, text)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPTS = os.path.join(HERE, "scripts")
@@ -86,3 +95,134 @@ def printing(*texts):
     for t in texts:
         lines += [f"fwrite_string (Out, {t})", "fnew_line (Out)"]
     return lines
+
+
+WATCHING = ("Watching for directory changes or key presses in the console window... "
+            "Press 'ESC' to exit.")
+ESC = b"\x1b"
+keys_only = pytest.mark.skipif(WINDOWS, reason="keys are typed on a pseudo-terminal (Linux)")
+
+
+class Session:
+    """The runner in watch mode, read while it writes: on a pseudo-terminal natively, through a
+    pipe under Wine. Standard output and error arrive in the order they were written."""
+
+    def __init__(self, *args, cwd, as_nobody=False, controlling=False, quiet=QUIET, env=None,
+                 keys=False):
+        """controlling: the pseudo-terminal is the runner's controlling terminal, with job control
+        and "stty tostop", as in a user's shell. keys: under Wine too on a pseudo-terminal, whose
+        console takes typed keys; it redraws its text, so texts are compared without blanks."""
+        env = environment({"HALCONROOT": HALCONROOT, **(env or {})})
+        become = None
+        if as_nobody:
+            def become():
+                os.setgid(65534)
+                os.setuid(65534)
+        elif controlling:
+            def become():
+                fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+        self.squeeze = WINDOWS and keys
+        if WINDOWS and not keys:
+            reading, writing = os.pipe()
+            stdin, stdout = subprocess.DEVNULL, writing
+        else:
+            reading, writing = pty.openpty()
+            stdin = stdout = writing
+            # Wide, so the console wraps no line.
+            fcntl.ioctl(writing, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 1000, 0, 0))
+            if controlling:
+                modes = termios.tcgetattr(writing)
+                modes[3] |= termios.TOSTOP
+                termios.tcsetattr(writing, termios.TCSANOW, modes)
+        self.proc = subprocess.Popen(command("velotrax", quiet + args), stdin=stdin,
+                                     stdout=stdout, stderr=stdout, cwd=cwd, env=env,
+                                     close_fds=True, preexec_fn=become,
+                                     start_new_session=controlling)
+        os.close(writing)
+        self.fd = reading
+        self.cwd = cwd
+        self.shown = b""
+        self.status = None
+
+    def text(self):
+        return shown_text(self.shown).decode("utf-8", "replace")
+
+    def count(self, part):
+        if self.squeeze:
+            return squeezed(self.text().encode()).count(squeezed(part.encode()))
+        return self.text().count(part)
+
+    def _read(self, timeout):
+        if self.fd is None:
+            return False
+        if select.select([self.fd], [], [], timeout)[0]:
+            try:
+                chunk = os.read(self.fd, 65536)
+            except OSError:  # the terminal closed: every writer is gone
+                chunk = b""
+            if chunk:
+                self.shown += chunk
+                return True
+            os.close(self.fd)
+            self.fd = None
+        return False
+
+    def wait_until(self, condition, what, timeout=TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if time.monotonic() > deadline:
+                raise AssertionError(f"never saw {what}; shown:\n{self.text()}")
+            if self.fd is None:  # all output is in; the process may still be ending
+                if self.proc.poll() is not None and not condition():
+                    raise AssertionError(f"never saw {what}; shown:\n{self.text()}")
+                time.sleep(0.05)
+            self._read(0.05)
+
+    def wait_for(self, part, times=1):
+        self.wait_until(lambda: self.count(part) >= times, f"{part!r} {times} times")
+
+    def quiet_for(self, seconds):
+        """Reads whatever comes in the next `seconds`."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            self._read(0.05)
+
+    def type(self, keys):
+        os.write(self.fd, keys)
+
+    def end(self):
+        """Waits for the runner to end by itself, reading what it writes; its exit status."""
+        self.wait_until(lambda: self.proc.poll() is not None, "the end of the runner")
+        while self._read(0.2):
+            pass
+        self.status = self.proc.returncode
+        return self.status
+
+    def stop(self):
+        """Ends the runner from outside, as a console's close or Ctrl+C would, and with it its
+        child. Output is read meanwhile, so no writer is held up by a full terminal."""
+        if self.proc.poll() is None:
+            self.proc.terminate()
+        self.wait_until(lambda: self.proc.poll() is not None, "the end of the runner")
+        return self.end()
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(timeout=TIMEOUT)
+        if self.fd is not None:
+            os.close(self.fd)
+            self.fd = None
+
+
+def finish(session):
+    """Ends a session: ESC on a terminal (exit status 0 expected), the process under Wine."""
+    if WINDOWS and not session.squeeze:
+        session.stop()
+        return
+    session.type(ESC)
+    assert session.end() == 0

@@ -4,129 +4,23 @@ child process of separate mode, the watch's messages, and the faults mended on t
 Natively the runner sits on a pseudo-terminal, so keys can be typed; under Wine it writes to a
 pipe and has no keys, so a session there ends by ending the process."""
 import os
-import pty
 import re
-import select
 import shutil
-import subprocess
 import tempfile
 import time
 
 import pytest
 
-from conftest import TIMEOUT, WINDOWS, command, environment, shown_text
-from runs import BANNER, HALCONROOT, QUIET, native, procedure, script, write
+from conftest import WINDOWS
+from runs import (BANNER, ESC, WATCHING, Session, console, finish, keys_only, native, printing,
+                  procedure, script, write)
 
-WATCHING = ("Watching for directory changes or key presses in the console window... "
-            "Press 'ESC' to exit.")
 HINT = ("This problem might e.g. occur if the network redirector or the target file system does "
         "not support file change notifications. In this case, try to copy the files to be "
         "watched to a local directory and try again.")
-ESC = b"\x1b"
 SUCCEEDED = "Execution of procedure slow succeeded."
 FAILED = "Execution of procedure slow failed."
 TIMED = re.compile(r"Execution of procedure slow succeeded \(\d+ms\)\.")
-
-keys_only = pytest.mark.skipif(WINDOWS, reason="keys are typed on a pseudo-terminal (Linux)")
-
-
-class Session:
-    """The runner in watch mode, read while it writes: on a pseudo-terminal natively, through a
-    pipe under Wine. Standard output and error arrive in the order they were written."""
-
-    def __init__(self, *args, cwd, as_nobody=False):
-        env = environment({"HALCONROOT": HALCONROOT})
-        become = None
-        if as_nobody:
-            def become():
-                os.setgid(65534)
-                os.setuid(65534)
-        if WINDOWS:
-            reading, writing = os.pipe()
-            stdin, stdout = subprocess.DEVNULL, writing
-        else:
-            reading, writing = pty.openpty()
-            stdin = stdout = writing
-        self.proc = subprocess.Popen(command("velotrax", QUIET + args), stdin=stdin,
-                                     stdout=stdout, stderr=stdout, cwd=cwd, env=env,
-                                     close_fds=True, preexec_fn=become)
-        os.close(writing)
-        self.fd = reading
-        self.cwd = cwd
-        self.shown = b""
-        self.status = None
-
-    def text(self):
-        return shown_text(self.shown).decode("utf-8", "replace")
-
-    def count(self, part):
-        return self.text().count(part)
-
-    def _read(self, timeout):
-        if self.fd is None:
-            return False
-        if select.select([self.fd], [], [], timeout)[0]:
-            try:
-                chunk = os.read(self.fd, 65536)
-            except OSError:  # the terminal closed: every writer is gone
-                chunk = b""
-            if chunk:
-                self.shown += chunk
-                return True
-            os.close(self.fd)
-            self.fd = None
-        return False
-
-    def wait_until(self, condition, what, timeout=TIMEOUT):
-        deadline = time.monotonic() + timeout
-        while not condition():
-            if time.monotonic() > deadline:
-                raise AssertionError(f"never saw {what}; shown:\n{self.text()}")
-            if self.fd is None:  # all output is in; the process may still be ending
-                if self.proc.poll() is not None and not condition():
-                    raise AssertionError(f"never saw {what}; shown:\n{self.text()}")
-                time.sleep(0.05)
-            self._read(0.05)
-
-    def wait_for(self, part, times=1):
-        self.wait_until(lambda: self.count(part) >= times, f"{part!r} {times} times")
-
-    def quiet_for(self, seconds):
-        """Reads whatever comes in the next `seconds`."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            self._read(0.05)
-
-    def type(self, keys):
-        os.write(self.fd, keys)
-
-    def end(self):
-        """Waits for the runner to end by itself, reading what it writes; its exit status."""
-        self.wait_until(lambda: self.proc.poll() is not None, "the end of the runner")
-        while self._read(0.2):
-            pass
-        self.status = self.proc.returncode
-        return self.status
-
-    def stop(self):
-        """Ends the runner from outside, as a console's close or Ctrl+C would, and with it its
-        child. Output is read meanwhile, so no writer is held up by a full terminal."""
-        if self.proc.poll() is None:
-            self.proc.terminate()
-        self.wait_until(lambda: self.proc.poll() is not None, "the end of the runner")
-        return self.end()
-
-    def close(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait(timeout=TIMEOUT)
-        if self.fd is not None:
-            os.close(self.fd)
-            self.fd = None
 
 
 @pytest.fixture
@@ -159,18 +53,10 @@ def scene(tmp_path):
         "chatter", ["open_file ('standard', 'output', Out)", "while (true)",
                     "fwrite_string (Out, 'tick')", "fnew_line (Out)", "wait_seconds (0.001)",
                     "endwhile"])))
+    write(scene.directory, "hello.hdvp", script(procedure("hello", printing("'hello'"))))
     yield scene
     for session in scene.sessions:
         session.close()
-
-
-def finish(session):
-    """Ends a session: ESC on a terminal (exit status 0 expected), the process under Wine."""
-    if WINDOWS:
-        session.stop()
-        return
-    session.type(ESC)
-    assert session.end() == 0
 
 
 class TestChangesAndKeys:
@@ -220,6 +106,41 @@ class TestChangesAndKeys:
         s.wait_for(WATCHING, 2)
         scene.save()
         s.wait_for(FAILED, 2)
+        finish(s)
+
+    # Wine's terminal console holds a lone ESC back and reads ESC and a key as an Alt chord.
+    @keys_only
+    def test_escape_typed_before_another_key_during_a_run_ends(self, scene):
+        s = scene.start("-w", "slow.hdvp", "1.5")
+        s.wait_for(WATCHING)  # the watcher watches: the run is under way
+        s.type(ESC + b"a")
+        assert s.end() == 0
+        assert s.count("Execution of procedure slow succeeded (") == 1
+
+    @pytest.mark.parametrize("separate", [(), ("-s",)], ids=["in-process", "separate"])
+    def test_a_script_writing_into_its_own_directory_rests(self, scene, separate):
+        # Each run rewrites a file with the same content: news the first time at most.
+        write(scene.directory, "writer.hdvp", script(procedure("writer", [
+            "open_file ('written.txt', 'output', File)", "fwrite_string (File, 'same')",
+            "close_file (File)"])))
+        runs = "Execution of procedure writer succeeded ("
+        s = scene.start("-w", *separate, "writer.hdvp")
+        s.wait_for(runs)
+        s.quiet_for(2)
+        assert s.count(runs) <= 2
+        before = s.count(runs)
+        scene.save("written.txt")  # new content, by someone else: a change
+        s.wait_for(runs, before + 1)
+        s.quiet_for(2)
+        assert s.count(runs) == before + 1  # the run puts back what it writes: no news
+        finish(s)
+
+    @keys_only
+    def test_a_touch_while_waiting_runs_again(self, scene):
+        s = scene.start("-w", "slow.hdvp", "0")
+        s.wait_for(WATCHING, 2)
+        os.utime(scene.directory / "slow.hdvp")
+        s.wait_for("Execution of procedure slow succeeded (", 2)
         finish(s)
 
     def test_the_runners_own_reading_of_the_script_is_no_change(self, scene):
@@ -281,6 +202,27 @@ class TestSeparateMode:
         child_gone(s)
 
 
+    @keys_only
+    def test_the_child_is_the_terminals_foreground_job(self, scene):
+        # "stty tostop": a background job writing to the terminal would be stopped.
+        s = scene.start("-w", "-s", "slow.hdvp", "0", controlling=True)
+        s.wait_for(SUCCEEDED + "\n")
+        s.wait_for(WATCHING, 2)
+        s.type(b"k")  # the terminal is the runner's again: keys are read
+        s.wait_for(SUCCEEDED + "\n", 2)
+        s.wait_for(WATCHING, 4)
+        s.type(ESC)
+        assert s.end() == 0
+        assert s.count(BANNER) == 3
+
+    @keys_only
+    def test_a_killed_runner_takes_its_child_along(self, scene):
+        s = scene.start("-s", "slow.hdvp", "60")
+        s.wait_for(BANNER, 2)
+        s.proc.kill()
+        child_gone(s)
+
+
 class TestSeparateWithoutWatch:
     def test_one_run_in_a_child_and_the_parents_result_line(self, scene):
         s = scene.start("-s", "slow.hdvp", "0")
@@ -289,6 +231,21 @@ class TestSeparateWithoutWatch:
         assert shown.count(BANNER) == 2
         assert TIMED.search(shown).start() < shown.index(SUCCEEDED + "\n")
         assert WATCHING not in shown
+
+    def test_a_relative_script_path_with_a_directory(self, scene, tmp_path):
+        r = console("-s", os.path.join("scripts", "hello"), cwd=str(tmp_path))
+        assert r.status == 0, r.out
+        assert r.out.count("hello\n") == 1
+        assert "warning" not in r.out
+
+    @keys_only
+    def test_the_script_chosen_in_the_dialog_is_the_childs(self, scene):
+        s = scene.start("-s", quiet=("--no-default-window",))
+        s.wait_for("File name (empty to cancel): ")
+        s.type(b"hello.hdvp\n")
+        assert s.end() == 0
+        assert s.count("File name (empty to cancel): ") == 1
+        assert s.count("Execution of procedure hello succeeded.") == 1
 
     def test_the_childs_failure_is_the_runs_failure(self, scene):
         s = scene.start("-s", "slow.hdvp")
@@ -325,31 +282,34 @@ class TestWatchMessages:
                          "starting watch mode"]
         finish(s)
 
-    @pytest.mark.skipif(WINDOWS, reason="Wine lets every directory be read")
-    def test_a_watch_that_fails_ends_with_status_0_after_the_run(self, scene):
-        # Where the test runs as root, who reads every directory anyway, the runner runs as an
-        # unprivileged user, in a directory of its own that user can reach.
-        unprivileged = os.geteuid() == 0
-        place = tempfile.mkdtemp(prefix="velotrax-watch-")
-        try:
-            os.chmod(place, 0o755)
-            directory = os.path.join(place, "scripts")
-            write(directory, "slow.hdvp", (scene.directory / "slow.hdvp").read_text())
-            os.chmod(directory, 0o777)
-            s = Session("-w", "slow.hdvp", "0.3", cwd=directory, as_nobody=unprivileged)
-            scene.sessions.append(s)
-            s.wait_for(WATCHING, 2)
-            # Unreadable from now on: this change runs again, and the next watch cannot start.
-            os.chmod(directory, 0o311)
+    def test_with_nothing_watchable_the_loop_waits_for_keys(self, scene):
+        # The script is nowhere and "gone" is missing: nothing is watched, and the loop waits.
+        s = scene.start("-w", "--watch-dirs", "gone", "nowhere.hdvp", keys=True)
+        s.wait_for(WATCHING, 2)
+        s.quiet_for(1)
+        assert s.proc.poll() is None
+        s.type(b"k")
+        s.wait_for("Execution of procedure nowhere failed.", 2)
+        s.wait_for(WATCHING, 4)
+        if WINDOWS:  # Wine's terminal console holds a lone ESC back
+            s.stop()
+        else:
+            s.type(ESC)
             assert s.end() == 0
-        finally:
-            os.chmod(directory, 0o755)
-            shutil.rmtree(place)
-        shown = s.text()
-        assert "unknown error in watching directories" in shown
-        assert shown.count("Execution of procedure slow") == 2
-        assert shown.index("unknown error in watching directories") < shown.rindex(
-            "Execution of procedure slow")
+        assert s.count("unknown error in watching directories") == 0
+
+    @keys_only
+    def test_a_directory_that_appears_later_is_watched_from_the_next_pass(self, scene, tmp_path):
+        later = tmp_path / "later"
+        s = scene.start("-w", "--watch-dirs", native(str(later)), "slow.hdvp", "0")
+        s.wait_for(WATCHING, 2)
+        later.mkdir()
+        s.type(b"k")
+        s.wait_for("Execution of procedure slow succeeded (", 2)
+        s.wait_for(WATCHING, 4)
+        (later / "new.txt").write_text("new")
+        s.wait_for("Execution of procedure slow succeeded (", 3)
+        finish(s)
 
 
 class TestMendedFaults:

@@ -6,7 +6,8 @@ import time
 
 import pytest
 
-from conftest import TIMEOUT, WINDOWS, command, environment, text
+from conftest import TIMEOUT, WINDOWS, command, environment, native_path, text
+from runs import printing, procedure, script, write
 
 pytestmark = pytest.mark.skipif(not WINDOWS, reason="Windows dialogs, shown by Wine under Xvfb")
 
@@ -160,3 +161,15 @@ def test_a_cancelled_dialog_prints_usage(session):
     s.press(s.wait_for_window("Velotrax"), "Return")
     status, out, _ = s.finish()
     assert status == 1 and out.startswith("usage: velotrax  [options]")
+
+
+def test_the_script_chosen_in_the_dialog_is_run_by_the_separate_child(session, tmp_path):
+    write(tmp_path, "hello.hdvp", script(procedure("hello", printing("'hello'"))))
+    s = session("-s", "--no-default-window")
+    dialog = s.wait_for_window(DIALOG_TITLE)
+    s.type(dialog, native_path(str(tmp_path / "hello.hdvp")))
+    s.press(dialog, "Return")
+    s.press(s.wait_for_window("Velotrax"), "Return")  # the notice after a chosen script's run
+    status, out, _ = s.finish()
+    assert status == 0
+    assert out.count("hello\n") == 1

@@ -75,11 +75,12 @@ struct Scene {
     boost::system::error_code ignored;
     fs::remove_all(root, ignored);
   }
-  // One event: written elsewhere, renamed into place.
+  // One event: written elsewhere, renamed into place; new content each time.
   void saveScript() {
-    std::ofstream((scratch / "draft").string()) << "saved";
+    std::ofstream((scratch / "draft").string()) << "saved " << ++saves;
     fs::rename(scratch / "draft", watched / "script.hdvp");
   }
+  int saves = 0;
   WatchLoop loop() {
     WatchLoop loop;
     loop.directories = {watched.string()};
@@ -91,14 +92,8 @@ struct Scene {
   // Ends the watcher left waiting when the loop ended and waits until its threads are gone;
   // closes the last pass's event.
   bool settle(int threads) {
-    const bool settled = eventually([&] {
-      if (state->claimWatcher()) {
-        state->watcherGone();
-        return threadCount() == threads;
-      }
-      saveScript();
-      return false;
-    });
+    state->stopWatcher();
+    const bool settled = eventually([&] { return threadCount() == threads; });
     state->closeEvent();
     return settled;
   }

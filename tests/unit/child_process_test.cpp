@@ -50,6 +50,17 @@ TEST(ChildProcess, EndsWithTheChildsExitStatus) {
   EXPECT_EQ(zombieChildren(), 0);
 }
 
+// Where pidfd_open is refused (kernels before 5.3, seccomp filters), the child is still waited
+// for, not killed at once.
+TEST(ChildProcess, EndsWithTheChildsExitStatusWithoutPidfd) {
+  const pid_t runner = spawnPlaying("nopidfd:exit:3");
+  ASSERT_GT(runner, 0);
+  int status = 0;
+  EXPECT_TRUE(eventually([&] { return waitpid(runner, &status, WNOHANG) == runner; }));
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+}
+
 TEST(ChildProcess, GetsTheSameCommandLineAndTheMarker) {
   TempDirectory directory;
   const std::string description = directory / "described";

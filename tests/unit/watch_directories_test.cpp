@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -87,11 +86,33 @@ TEST_F(WatchDirectoriesTest, A_HintOnceInTheProcessDetailsWhenVerbose) {
   EXPECT_EQ(later.err, skipped(missing) + "\n");
 }
 
-TEST_F(WatchDirectoriesTest, NothingToWatchIsAnError) {
+// Nothing to watch is no failure: the watch waits, to be ended by a stop only.
+TEST_F(WatchDirectoriesTest, NothingToWatchWaitsUntilStopped) {
   const std::string missing = directory_ / "missing";
+  WatchStop stop;
+  std::atomic<bool> watching{false}, all{true}, done{false}, threw{false};
   testing::internal::CaptureStderr();
-  EXPECT_THROW(watchDirectories({missing}), std::runtime_error);
+  std::thread watcher([&] {
+    try {
+      watchDirectories({missing},
+                       {[&](bool every) {
+                          all = every;
+                          watching = true;
+                        },
+                        {}},
+                       &stop);
+    } catch (const std::exception&) {
+      threw = true;
+    }
+    done = true;
+  });
+  EXPECT_TRUE(eventually([&] { return watching || done; }));
+  EXPECT_TRUE(watching && !all && !done);
+  stop.request();
+  EXPECT_TRUE(eventually([&] { return done.load(); }));
+  done ? watcher.join() : watcher.detach();
   const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(threw);
   EXPECT_EQ(err.rfind(skipped(missing), 0), 0u);
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
 }

@@ -65,7 +65,7 @@ class WatchLoopTest : public testing::Test {
   }
 
   void TearDown() override {
-    endWatcher();
+    state_->stopWatcher();
     EXPECT_TRUE(keys_.balanced());
   }
 
@@ -81,6 +81,7 @@ class WatchLoopTest : public testing::Test {
         directories.empty() ? std::vector<std::string>{directory_.name()} : std::move(directories);
     loop.keys = &keys_;
     loop.state = state_;
+    if (watch) loop.watch = watch;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     bool ended = false;
@@ -96,33 +97,19 @@ class WatchLoopTest : public testing::Test {
     return ended;
   }
 
-  // Saves a file until the waiting watcher has seen it.
+  // Saves a file with new content; returns when the watcher has seen it.
   void saveUntilSeen() {
-    ASSERT_TRUE(eventually([this] {
-      if (state_->value() == WatchState::changeSeen) return true;
-      writeFile(directory_ / "saved");
-      return false;
-    }));
-  }
-
-  // Ends a watcher still waiting, so none outlives the test.
-  void endWatcher() {
-    EXPECT_TRUE(eventually([this] {
-      if (state_->claimWatcher()) {
-        state_->watcherGone();
-        return true;
-      }
-      writeFile(directory_ / "nudge");
-      return false;
-    }));
+    writeFile(directory_ / "saved", std::to_string(++saves_));
+    ASSERT_TRUE(eventually([this] { return state_->value() == WatchState::changeSeen; }));
   }
 
   std::function<bool(int&)> onRun;
+  WatchFunction watch;
   TempDirectory directory_;
   ScriptedKeys keys_;
   std::shared_ptr<WatchState> state_ = std::make_shared<WatchState>();
   std::vector<std::pair<bool, int>> reports_;
-  int runs_ = 0;
+  int runs_ = 0, saves_ = 0;
   std::string out_, err_;
 };
 
@@ -181,19 +168,41 @@ TEST_F(WatchLoopTest, FailingRunKeepsWatching) {
 
 TEST_F(WatchLoopTest, FailedWatchEndsTheLoopAfterTheRun) {
   runSettings().verbose = true;
+  watch = [](const std::vector<std::string>&, const WatchCallbacks& callbacks, WatchStop*) {
+    callbacks.watching(true);
+    throw std::runtime_error("monitor broke");
+  };
   onRun = [this](int&) {
     EXPECT_TRUE(eventually([this] { return state_->value() == WatchState::watchFailed; }));
     return true;
   };
-  const std::string missing = directory_ / "missing";
-  EXPECT_TRUE(runLoop({missing}));
+  EXPECT_TRUE(runLoop());
   runSettings().verbose = false;
   EXPECT_EQ(runs_, 1);
   EXPECT_EQ(reports_.size(), 1u);
-  EXPECT_NE(err_.find("could not add directory \"" + missing + "\""), std::string::npos);
-  EXPECT_NE(err_.find("unknown error in watching directories: none of the directories could be "
-                      "watched\n"),
-            std::string::npos);
+  EXPECT_NE(err_.find("unknown error in watching directories: monitor broke\n"), std::string::npos);
+}
+
+// With no directory watched the wait never ends by itself: keys still run the script again, and
+// ESC ends the loop. A directory that appears meanwhile is watched from the next pass on.
+TEST_F(WatchLoopTest, NothingWatchableStillTakesKeysAndWatchesWhatAppears) {
+  const std::string later = directory_ / "later";
+  onRun = [&](int&) {
+    if (runs_ == 1) keys_.typed.push_back('k');
+    if (runs_ == 2) {
+      boost::filesystem::create_directory(later);
+      keys_.typed.push_back('k');
+    }
+    if (runs_ == 3) {
+      writeFile(later + "/saved");
+      EXPECT_TRUE(eventually([&] { return state_->value() == WatchState::changeSeen; }));
+    }
+    if (runs_ == 4) keys_.typed.push_back(kEsc);
+    return true;
+  };
+  EXPECT_TRUE(runLoop({later}));
+  EXPECT_EQ(runs_, 4);
+  EXPECT_EQ(err_.find("unknown error"), std::string::npos);
 }
 
 TEST_F(WatchLoopTest, EngineErrorFromUnloadingLeavesTheLoop) {
@@ -226,13 +235,12 @@ TEST_F(WatchLoopTest, KeysKeepOneWatcherAndEveryPassShowsTheMessage) {
     return true;
   };
   EXPECT_TRUE(runLoop());
-  EXPECT_EQ(runs_, kPasses);
   EXPECT_EQ(threadsMost, threadsFirst);
   // The pass's event is replaced by a new one: two for a moment.
   EXPECT_LE(descriptorsMost, descriptorsFirst + 1);
   // Two messages a pass: at its start (by the watcher or the loop) and after its result.
-  endWatcher();
   EXPECT_EQ(occurrences(out_, kWatchMessage), 2 * kPasses);
+  EXPECT_EQ(runs_, kPasses);
 }
 
 // A run in a child closes the pass's event; a watcher firing after that must find no event to
@@ -255,12 +263,9 @@ TEST_F(WatchLoopTest, ChangeAfterTheEventIsClosedStillRunsAgain) {
 TEST(WatchStateTest, ChangeSignalsTheEventWhileItIsThere) {
   WatchState state;
   state.beginPass();
-  ASSERT_TRUE(state.claimWatcher());
-  EXPECT_FALSE(state.claimWatcher());  // one waiting watcher at a time
   state.markChange();
   EXPECT_EQ(state.value(), WatchState::changeSeen);
   EXPECT_TRUE(state.event()->wait(std::chrono::milliseconds(0)));
-  EXPECT_TRUE(state.claimWatcher());  // the watcher that fired has ended
 
   state.beginPass();
   EXPECT_EQ(state.value(), WatchState::nothingSeen);

@@ -2,8 +2,15 @@
 // test instead, playing the part VELOTRAX_TEST_CHILD names.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
 
 #include <chrono>
 #include <cstdio>
@@ -25,6 +32,9 @@ namespace {
 // linger:<file>         starts a grandchild, writes "<pid> <grandchild pid>" to <file>.pids,
 //                       then appends a line to <file> every millisecond until killed
 // nest:<file>           runs linger:<file> as its own child, the way the runner does
+// nopidfd:<role>       refuses itself pidfd_open (as old kernels and seccomp filters do), runs
+//                       <role> as its child the way the runner does, and ends with the child's
+//                       status, or 100 when it was not waited for
 // keywait:<terminal>    opens the terminal, starts a key wait, writes "ready" to standard output
 //                       and waits to be ended by a signal
 int playChild(int argc, char** argv) {
@@ -56,6 +66,21 @@ int playChild(int argc, char** argv) {
     setenv("VELOTRAX_TEST_CHILD", ("linger:" + value).c_str(), 1);
     Velotrax::os::runSelfAsChild(nullptr);
     return 0;
+  }
+  if (name == "nopidfd") {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_pidfd_open, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+      return 98;
+    setenv("VELOTRAX_TEST_CHILD", value.c_str(), 1);
+    const auto outcome = Velotrax::os::runSelfAsChild(nullptr);
+    return outcome.end == Velotrax::os::ChildOutcome::End::exited ? outcome.exitCode : 100;
   }
   if (name == "keywait") {
     const int terminal = open(value.c_str(), O_RDWR | O_NOCTTY);
