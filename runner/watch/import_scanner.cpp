@@ -64,6 +64,7 @@ ProcedureFiles procedureFiles(const std::string& procedureName) {
 
 // The entries of a directory with one of the extensions, in the order of their names (the
 // order in which the engine tries a directory's libraries). An unreadable directory has none.
+// Entries that are not regular files stay in, so that reading them names them in a remark.
 std::vector<fs::path> filesWithExtension(const fs::path& directory,
                                          std::initializer_list<const char*> extensions) {
   std::vector<fs::path> files;
@@ -72,7 +73,7 @@ std::vector<fs::path> filesWithExtension(const fs::path& directory,
        it.increment(unreadable)) {
     const fs::path& entry = it->path();
     for (const char* extension : extensions) {
-      if (hasExtension(entry, extension) && isRegularFile(entry)) {
+      if (hasExtension(entry, extension) && !isDirectory(entry)) {
         files.push_back(entry);
         break;
       }
