@@ -9,20 +9,43 @@ import pytest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DEPS = os.path.join(ROOT, "scripts", "mingw-deps.sh")
 
-DEB822 = """Types: deb
-URIs: http://security.invalid/debian-security
+
+
+def machine_archive():
+    """The first archive this machine's apt configuration names: the tests' sources use it, so
+    that no address is written here."""
+    for directory, names in (("/etc/apt", ["sources.list"]),
+                             ("/etc/apt/sources.list.d", sorted(os.listdir("/etc/apt/sources.list.d"))
+                              if os.path.isdir("/etc/apt/sources.list.d") else [])):
+        for name in names:
+            if not name.endswith((".list", ".sources")) or not os.path.isfile(
+                    os.path.join(directory, name)):
+                continue
+            with open(os.path.join(directory, name), encoding="utf-8", errors="replace") as f:
+                found = re.search(r"^(?:URIs:\s*|deb\s+(?:\[[^]]*\]\s*)?)(\S+)", f.read(), re.M)
+            if found:
+                return found.group(1).rstrip("/")
+    return None
+
+
+ARCHIVE = machine_archive()
+pytestmark = pytest.mark.skipif(ARCHIVE is None, reason="this machine's apt names no archive")
+MAIN, SECURITY, ONE, PLAIN = (f"{ARCHIVE}/{part}" for part in ("main", "security", "one", "plain"))
+
+DEB822 = f"""Types: deb
+URIs: {SECURITY}
 Suites: bookworm-security
 Signed-By: /keys/security.gpg
 
 # The main archive.
 Types: deb deb-src
-URIs: http://main.invalid/debian
+URIs: {MAIN}
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /keys/main.gpg
 """
-ONE_LINE = ("# deb http://commented.invalid/debian bookworm main\n"
-            "deb [arch=amd64 signed-by=/keys/one.gpg] http://one.invalid/debian bookworm main\n")
+ONE_LINE = (f"# deb {ARCHIVE}/commented bookworm main\n"
+            f"deb [arch=amd64 signed-by=/keys/one.gpg] {ONE} bookworm main\n")
 
 
 def print_source(tmp_path, files):
@@ -36,10 +59,10 @@ def print_source(tmp_path, files):
 
 
 @pytest.mark.parametrize("files, source", [
-    ({"sources.list.d/debian.sources": DEB822}, "http://main.invalid/debian\t/keys/main.gpg"),
-    ({"sources.list": ONE_LINE}, "http://one.invalid/debian\t/keys/one.gpg"),
-    ({"sources.list.d/a.list": "deb http://plain.invalid/d bookworm main\n",
-      "sources.list.d/b.sources": DEB822}, "http://plain.invalid/d\t-"),
+    ({"sources.list.d/debian.sources": DEB822}, f"{MAIN}\t/keys/main.gpg"),
+    ({"sources.list": ONE_LINE}, f"{ONE}\t/keys/one.gpg"),
+    ({"sources.list.d/a.list": f"deb {PLAIN} bookworm main\n",
+      "sources.list.d/b.sources": DEB822}, f"{PLAIN}\t-"),
     ({"sources.list.d/off.sources": DEB822.replace("Types: deb deb-src", "Enabled: no\nTypes: deb")},
      None),
     ({}, None),
