@@ -7,6 +7,11 @@ action=$1
 export WINEPREFIX=$2 WINEDEBUG=-all
 case $action in
   start)
+    # A server left from an earlier run would hold the old prefix open while it is removed.
+    if [[ -d $WINEPREFIX ]]; then
+      wineserver -k </dev/null >/dev/null 2>&1 || true
+      wineserver -w </dev/null >/dev/null 2>&1 || true
+    fi
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     # Wine's server and services outlive this script: they must hold none of its pipes.
@@ -18,6 +23,7 @@ case $action in
     ;;
   stop)
     wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
     ;;
   *) echo "usage: $0 start DIR [HOLDER.exe] | stop DIR" >&2; exit 2 ;;
