@@ -8,7 +8,7 @@ export WINEPREFIX=$2 WINEDEBUG=-all
 case $action in
   start)
     # A server left from an earlier run would hold the old prefix open while it is removed.
-    if [[ -d $WINEPREFIX ]]; then
+    if [[ -f $WINEPREFIX/system.reg ]]; then
       wineserver -k </dev/null >/dev/null 2>&1 || true
       wineserver -w </dev/null >/dev/null 2>&1 || true
     fi
