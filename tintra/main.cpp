@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "os/console.h"
+#include "os/console_output.h"
 #include "os/process.h"
 #include "os/standard_output.h"
 

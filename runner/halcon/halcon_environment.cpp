@@ -5,8 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
+#include "common/file_system.h"
+#include "common/messages.h"
+#include "common/run_settings.h"
 #include "halcon_platform.h"
 #include "installations.h"
 #include "os/environment.h"
@@ -18,16 +19,6 @@ namespace fs = boost::filesystem;
 
 namespace {
 
-bool isDirectory(const fs::path& path) {
-  boost::system::error_code ignored;
-  return fs::is_directory(path, ignored);
-}
-
-bool isRegularFile(const fs::path& path) {
-  boost::system::error_code ignored;
-  return fs::is_regular_file(path, ignored);
-}
-
 void setVariable(const std::string& name, const std::string& value, bool verbose) {
   const std::string setting = "Setting internal environment variable " + name + " to " + value;
   if (verbose) printNormal(setting);
@@ -37,7 +28,7 @@ void setVariable(const std::string& name, const std::string& value, bool verbose
 
 // The root the run uses: --halconroot, a registered installation, or the inherited HALCONROOT.
 // False when --halconversion matches no installation.
-bool chooseRoot(RunSettings& settings, const std::string& inherited, std::string& root) {
+bool chooseRoot(const RunSettings& settings, const std::string& inherited, std::string& root) {
   if (settings.halconversion.empty()) {
     root = settings.halconroot.empty() ? inherited : settings.halconroot;
     return true;
@@ -109,12 +100,10 @@ void traceEnvironment(const std::string& root) {
 
 }  // namespace
 
-bool prepareHalconEnvironment() {
-  RunSettings& settings = runSettings();
+std::optional<std::string> prepareHalconEnvironment(const RunSettings& settings) {
   const std::string inherited = os::getEnvironment("HALCONROOT");
   std::string root;
-  if (!chooseRoot(settings, inherited, root)) return false;
-  settings.halconroot = root;
+  if (!chooseRoot(settings, inherited, root)) return std::nullopt;
   if (root != inherited) setVariable("HALCONROOT", root, settings.verbose);
 
   const fs::path libraryDirectory =
@@ -132,7 +121,7 @@ bool prepareHalconEnvironment() {
   }
 
   if (settings.verbose) traceEnvironment(root);
-  return true;
+  return root;
 }
 
 }  // namespace Velotrax

@@ -4,7 +4,7 @@
 
 #include <boost/filesystem/path.hpp>
 
-#include "frontend/console.h"
+#include "common/messages.h"
 #include "os/registry.h"
 #include "os/utf16.h"
 

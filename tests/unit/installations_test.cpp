@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "frontend/console.h"
+#include "common/messages.h"
 #include "halcon/installations.h"
 #include "os/registry.h"
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "frontend/console.h"
+#include "common/messages.h"
 #include "os/child_process.h"
 #include "os/console_input_posix.h"
 
