@@ -25,10 +25,10 @@ std::shared_ptr<RegistryFile> unusable(const std::string& path, const std::strin
 
 // A missing file is an empty registry; one that cannot be read opens no key.
 std::shared_ptr<RegistryFile> readFile(const std::string& path) {
-  const os::FileRead file = os::readRegularFile(path);
-  if (file.status == os::FileRead::Status::missing) return std::make_shared<RegistryFile>();
-  if (file.status != os::FileRead::Status::ok) return unusable(path, file.error);
-  return std::make_shared<RegistryFile>(parseRegistryFile(file.content, path));
+  const os::OsResult<std::string> file = os::readRegularFile(path);
+  if (!file && os::isMissingFile(file.failure())) return std::make_shared<RegistryFile>();
+  if (!file) return unusable(path, file.failure().text);
+  return std::make_shared<RegistryFile>(parseRegistryFile(*file, path));
 }
 
 // The registry file now named by the environment; its warnings go out when it is first read.
