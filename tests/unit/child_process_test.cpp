@@ -35,6 +35,13 @@ std::pair<pid_t, pid_t> lingeringPids(const std::string& ticks) {
   return pids;
 }
 
+// The outcome of one run of the child, which must start and be waited for.
+os::ChildOutcome runChild(os::Event* change) {
+  const os::OsResult<os::ChildOutcome> outcome = os::runSelfAsChild(change);
+  if (!outcome) ADD_FAILURE() << outcome.failure().step << ": " << outcome.failure().text;
+  return outcome ? *outcome : os::ChildOutcome{};
+}
+
 bool gone(pid_t pid) {
   const char state = processState(pid);
   return state == 0 || state == 'Z';  // a killed grandchild waits for init to reap it
@@ -43,7 +50,7 @@ bool gone(pid_t pid) {
 TEST(ChildProcess, EndsWithTheChildsExitStatus) {
   for (int status : {0, 1, 3}) {
     playing("exit:" + std::to_string(status));
-    const os::ChildOutcome outcome = os::runSelfAsChild(nullptr);
+    const os::ChildOutcome outcome = runChild(nullptr);
     EXPECT_EQ(outcome.end, os::ChildOutcome::End::exited);
     EXPECT_EQ(outcome.exitCode, status);
   }
@@ -66,7 +73,7 @@ TEST(ChildProcess, GetsTheSameCommandLineAndTheMarker) {
   const std::string description = directory / "described";
   playing("describe:" + description);
   setenv("VELOTRAX_IS_SLAVE", "0", 1);  // replaced, not repeated
-  const os::ChildOutcome outcome = os::runSelfAsChild(nullptr);
+  const os::ChildOutcome outcome = runChild(nullptr);
   unsetenv("VELOTRAX_IS_SLAVE");
   ASSERT_EQ(outcome.exitCode, 0);
 
@@ -80,13 +87,13 @@ TEST(ChildProcess, ChangeKillsTheChildAndWhatItStartedBeforeReturning) {
   TempDirectory directory;
   const std::string ticks = directory / "ticks";
   playing("linger:" + ticks);
-  os::Event change;
+  os::Event change = *os::Event::create();
   std::pair<pid_t, pid_t> pids;
   std::thread saver([&] {
     pids = lingeringPids(ticks);
     change.signal();
   });
-  const os::ChildOutcome outcome = os::runSelfAsChild(&change);
+  const os::ChildOutcome outcome = runChild(&change);
   saver.join();
   EXPECT_EQ(outcome.end, os::ChildOutcome::End::killed);
   ASSERT_GT(pids.first, 0);
@@ -118,7 +125,7 @@ TEST(ChildProcess, SignalEndingTheRunnerEndsTheChild) {
 }
 
 TEST(Event, IsAutoResetAndKeepsOneSignal) {
-  os::Event event;
+  os::Event event = *os::Event::create();
   EXPECT_FALSE(event.wait(std::chrono::milliseconds(0)));
   event.signal();
   event.signal();

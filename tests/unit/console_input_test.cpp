@@ -57,7 +57,7 @@ class TerminalKeysTest : public testing::Test {
 
   os::UniqueFd master_, terminal_;
   std::unique_ptr<os::ConsoleInput> keys_;
-  os::Event event_;
+  os::Event event_ = *os::Event::create();
 };
 
 TEST_F(TerminalKeysTest, SingleKeysWithoutEchoOnlyWhileWaiting) {
@@ -166,7 +166,7 @@ TEST(NoTerminalKeys, PipeNeverGivesAKeyNorEndOfInput) {
   ASSERT_EQ(pipe(ends), 0);
   os::UniqueFd reading(ends[0]), writing(ends[1]);
   auto keys = os::consoleInputFor(reading.get());
-  os::Event event;
+  os::Event event = *os::Event::create();
   const os::KeyWait wait(*keys);
   ASSERT_EQ(::write(writing.get(), "\x1b", 1), 1);
   EXPECT_FALSE(keys->keyPressed());
