@@ -106,7 +106,11 @@ class TerminalHandOver {
 
 // Where pidfd_open is refused (kernels before 5.3, seccomp filters), the end of a child is heard
 // through SIGCHLD, which a handler turns into a byte in this pipe: as prompt, and polled the same
-// way. Set up once, before the first such child is started.
+// way. Set up once, before the first such child is started. Its ends stay open while the process
+// lives, as the handler may write at any moment: their owner is never destroyed.
+struct ChildSignalPipe {
+  UniqueFd readEnd, writeEnd;
+};
 std::atomic<int> childSignalWriteEnd{-1};
 
 void onChildSignal(int) {
@@ -130,13 +134,14 @@ int childSignalPipe() {
   static const int readEnd = [] {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
-    childSignalWriteEnd.store(ends[1]);
+    const auto* pipe = new ChildSignalPipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
+    childSignalWriteEnd.store(pipe->writeEnd.get());
     struct sigaction action {};
     action.sa_handler = onChildSignal;
     action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
     sigemptyset(&action.sa_mask);
     sigaction(SIGCHLD, &action, nullptr);
-    return ends[0];
+    return pipe->readEnd.get();
   }();
   return readEnd;
 }

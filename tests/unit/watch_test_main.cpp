@@ -22,6 +22,7 @@
 #include "frontend/console.h"
 #include "os/child_process.h"
 #include "os/console_input_posix.h"
+#include "os/unique_fd_posix.h"
 
 extern char** environ;
 
@@ -83,8 +84,8 @@ int playChild(int argc, char** argv) {
                                                                               : 100;
   }
   if (name == "keywait") {
-    const int terminal = open(value.c_str(), O_RDWR | O_NOCTTY);
-    auto keys = Velotrax::os::consoleInputFor(terminal);
+    const Velotrax::os::UniqueFd terminal(open(value.c_str(), O_RDWR | O_NOCTTY));
+    auto keys = Velotrax::os::consoleInputFor(terminal.get());
     keys->beginKeyWait();
     std::printf("ready\n");
     std::fflush(stdout);
