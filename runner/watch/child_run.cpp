@@ -8,18 +8,6 @@
 
 namespace Velotrax {
 
-namespace {
-
-std::string childFailureText(const os::OsFailure& failure) {
-  if (failure.step == os::kStartChildStep)
-    return "could not launch Velotrax slave process using " + failure.step + "().";
-  if (failure.step == os::kKillChildStep)
-    return "could not terminate Velotrax slave process using " + failure.step + "().";
-  return "could not wait for Velotrax slave process.";
-}
-
-}  // namespace
-
 bool runInChildProcess(WatchState* watch) {
   const os::OsResult<os::ChildOutcome> outcome =
       os::runSelfAsChild(watch ? watch->event() : nullptr);
@@ -34,6 +22,14 @@ bool runInChildProcess(WatchState* watch) {
       break;
   }
   return false;
+}
+
+std::string childFailureText(const os::OsFailure& failure) {
+  if (failure.step == os::kStartChildStep)
+    return "could not launch Velotrax slave process using " + failure.step + "().";
+  if (failure.step == os::kKillChildStep)
+    return "could not terminate Velotrax slave process using " + failure.step + "().";
+  return "could not wait for Velotrax slave process.";
 }
 
 }  // namespace Velotrax

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "os/event.h"
 #include "process_probe.h"
 #include "temp_directory.h"
+#include "watch/child_run.h"
 
 namespace Velotrax {
 namespace {
@@ -122,6 +124,17 @@ TEST(ChildProcess, SignalEndingTheRunnerEndsTheChild) {
   ASSERT_TRUE(waitForExit(runner, status)) << "the runner did not end after SIGTERM; killed";
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   EXPECT_TRUE(eventually([&] { return gone(pids.first) && gone(pids.second); }));
+}
+
+// The user's words for each failure the child process reports, naming the failed call.
+TEST(ChildProcess, FailuresAreWordedByTheCallThatFailed) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"posix_spawn", "could not launch Velotrax slave process using posix_spawn()."},
+      {"kill", "could not terminate Velotrax slave process using kill()."},
+      {"poll", "could not wait for Velotrax slave process."},
+      {"pidfd_open", "could not wait for Velotrax slave process."},
+  };
+  for (const auto& [step, text] : cases) EXPECT_EQ(childFailureText({step, EINVAL, "x"}), text);
 }
 
 TEST(Event, IsAutoResetAndKeepsOneSignal) {
