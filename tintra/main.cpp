@@ -46,6 +46,14 @@ bool asksForHelp(std::string_view argument) {
          argument == "/h";
 }
 
+// Said on standard error, plainly, when standard output first refuses text.
+void reportRefusedOutput(const Velotrax::os::OsFailure& failure) {
+  const std::string message = "could not write to standard output" +
+                              (failure.code ? ": " + failure.text : std::string()) + "\n";
+  std::fwrite(message.data(), 1, message.size(), stderr);
+  std::fflush(stderr);
+}
+
 void writeOut(std::string_view text) {
   Velotrax::os::writeStandardOutput(text);
 }
@@ -113,6 +121,7 @@ int run(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  Velotrax::os::onStandardOutputRefused(reportRefusedOutput);
   Velotrax::os::holdStandardDescriptors();
   Velotrax::os::exitNow(run(argc, argv));
 }

@@ -160,14 +160,15 @@ std::vector<std::string> readBodyLines(std::istream& script, const std::string& 
 std::vector<std::string> readBodyLines(const std::string& file, const std::string& procedureName,
                                        bool verbose) {
   // A FIFO, device or huge file met on the way is passed over rather than waited for or read.
-  const os::FileRead read = os::readRegularFile(file);
-  if (read.status != os::FileRead::Status::ok) {
-    if (read.status != os::FileRead::Status::missing && verbose)
-      printError("remark: file \"" + file + "\" cannot be read (" + read.error + "). Ignored.");
+  const os::OsResult<std::string> read = os::readRegularFile(file);
+  if (!read) {
+    if (!os::isMissingFile(read.failure()) && verbose)
+      printError("remark: file \"" + file + "\" cannot be read (" + read.failure().text +
+                 "). Ignored.");
     return {};
   }
   // "\r\n" is read as a line end on every platform.
-  std::istringstream script(read.content);
+  std::istringstream script(*read);
   return readBodyLines(script, procedureName);
 }
 

@@ -52,6 +52,14 @@ std::string caretMessage(const ParseException& e, const std::string& text) {
   return message.str();
 }
 
+// Said on standard error, plainly, when standard output first refuses text.
+void reportRefusedOutput(const os::OsFailure& failure) {
+  const std::string message = "could not write to standard output" +
+                              (failure.code ? ": " + failure.text : std::string()) + "\n";
+  std::fwrite(message.data(), 1, message.size(), stderr);
+  std::fflush(stderr);
+}
+
 // Answers --get-version on standard output; false when the answer is empty.
 bool runQuery(const RunSettings& settings) {
   bool answered = true;
@@ -113,6 +121,7 @@ int mainBody(int argc, const char* const argv[]) {
 }
 
 void runEntry(int argc, const char* const argv[]) {
+  os::onStandardOutputRefused(reportRefusedOutput);
   os::holdStandardDescriptors();
   const int status = mainBody(argc, argv);
   const RunSettings& settings = runSettings();

@@ -37,24 +37,21 @@ void trace(const os::OsFailure& failure, bool verbose) {
 // The version of the vision library the search order finds.
 os::FileVersion activeHalconVersion(bool verbose) {
   const std::string fileName = libraryFileName("halconcpp");
-  os::OsFailure failure;
-  os::Module library = os::Module::loadByName(fileName, failure);
+  os::OsResult<os::Module> library = os::Module::loadByName(fileName);
   if (!library) {
-    trace(failure, verbose);
-    fail("Could not load " + fileName + ": " + failure.text);
+    trace(library.failure(), verbose);
+    fail("Could not load " + fileName + ": " + library.failure().text);
   }
-  library.keepLoaded();  // a failed attempt unloads nothing it loaded
-  const std::string path = library.path(failure);
-  if (path.empty()) {
-    trace(failure, verbose);
-    fail("could not find path of " + fileName);
-  }
-  const std::optional<os::FileVersion> version = os::fileVersion(path, failure);
+  library->keepLoaded();  // a failed attempt unloads nothing it loaded
+  const os::OsResult<std::string> path = library->path();
+  if (!path) trace(path.failure(), verbose);
+  if (!path || path->empty()) fail("could not find path of " + fileName);
+  const os::OsResult<os::FileVersion> version = os::fileVersion(*path);
   if (!version) {
-    trace(failure, verbose);
+    trace(version.failure(), verbose);
     fail("could not determine version of " + fileName);
   }
-  library.unload();
+  library->unload();
   return *version;
 }
 
@@ -108,16 +105,15 @@ EngineClient loadEngineClient(bool verbose) {
     fail(unsupportedVersionMessage(version, "could not find the helper library " + fileName,
                                    verbose));
 
-  os::OsFailure failure;
-  os::Module bridge = os::Module::loadByPath(*path, failure);
-  if (!bridge) fail("Could not load " + *path + ": " + failure.text);
-  bridge.keepLoaded();  // the bridge stays until the process ends
+  os::OsResult<os::Module> bridge = os::Module::loadByPath(*path);
+  if (!bridge) fail("Could not load " + *path + ": " + bridge.failure().text);
+  bridge->keepLoaded();  // the bridge stays until the process ends
 
   // In resolution order; the first name missing ends the binding.
-#define VELOTRAX_BIND(name, result, parameters) bind(bridge, #name, client.name);
+#define VELOTRAX_BIND(name, result, parameters) bind(*bridge, #name, client.name);
   BRIMLET_EXPORTS(VELOTRAX_BIND)
 #undef VELOTRAX_BIND
-  client.module = std::make_shared<os::Module>(std::move(bridge));
+  client.module = std::make_shared<os::Module>(std::move(*bridge));
   return client;
 }
 

@@ -2,6 +2,7 @@
 
 #include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -22,8 +23,8 @@ namespace {
 void setVariable(const std::string& name, const std::string& value, bool verbose) {
   const std::string setting = "Setting internal environment variable " + name + " to " + value;
   if (verbose) printNormal(setting);
-  std::string error;
-  if (!os::setEnvironment(name, value, &error)) printError(setting + " failed: " + error);
+  if (const std::optional<os::OsFailure> failure = os::setEnvironment(name, value))
+    printError(setting + " failed: " + failure->text);
 }
 
 // The root the run uses: --halconroot, a registered installation, or the inherited HALCONROOT.
@@ -113,9 +114,8 @@ std::optional<std::string> prepareHalconEnvironment(const RunSettings& settings)
   const std::string directory = libraryDirectory.string();
   if (settings.verbose)
     printNormal("Setting search path for HALCON shared libraries to \"" + directory + "\"");
-  os::OsFailure failure;
-  if (!os::setDllDirectory(directory, failure)) {
-    printError("Could not set DLL search directory " + directory + ": " + failure.text);
+  if (const std::optional<os::OsFailure> failure = os::setDllDirectory(directory)) {
+    printError("Could not set DLL search directory " + directory + ": " + failure->text);
     printError("Could not set DLL search directory " + directory +
                ". Probably the wrong HALCON library will be used.");
   }

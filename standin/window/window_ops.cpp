@@ -175,12 +175,14 @@ void dumpWindow(const Value& window, const Value& device, const Value& fileName)
   // complete.
   std::string error;
   std::vector<uint8_t> png;
-  if (!encodePngRgb(width, height, rgb.data(), png, error) ||
-      !Velotrax::os::replaceFile(
-          path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()), error)) {
-    noteExtendedInfo(op, err::kFileOpen, "'" + path + "': " + error);
-    raise(op, err::kFileOpen);
+  if (encodePngRgb(width, height, rgb.data(), png, error)) {
+    const std::optional<Velotrax::os::OsFailure> failure = Velotrax::os::replaceFile(
+        path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+    if (!failure) return;
+    error = failure->text;
   }
+  noteExtendedInfo(op, err::kFileOpen, "'" + path + "': " + error);
+  raise(op, err::kFileOpen);
 }
 
 }  // namespace standin::window
