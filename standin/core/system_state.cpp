@@ -5,7 +5,7 @@
 
 #include "errors.h"
 #include "fault_injection.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 #include "user_threads.h"
 
 namespace standin {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "runtime.h"
-#include "tuple_functions.h"
-#include "tuple_ops.h"
+#include "expression_functions.h"
+#include "tuple_arithmetic.h"
 
 namespace standin::engine {
 

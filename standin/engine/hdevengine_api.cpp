@@ -6,7 +6,7 @@
 #include "fault_injection.h"
 #include "loader.h"
 #include "path_util.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin::engine {
 EngineState& engineState() {

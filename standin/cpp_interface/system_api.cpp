@@ -6,7 +6,7 @@
 #include "errors.h"
 #include "fault_injection.h"
 #include "system_state.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace HalconCpp {
 
