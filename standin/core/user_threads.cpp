@@ -36,7 +36,7 @@ void holdUserThreadFor(double seconds) {
 
 int finalizeLibrary() {
   gFinalizeCalls.fetch_add(1);
-  return gUserThreads.load() > 0 ? err::kUserThreads : err::kOk;
+  return gUserThreads.load() > 0 ? err::kUserThreads : H_MSG_TRUE;
 }
 
 int64_t finalizeCalls() {
