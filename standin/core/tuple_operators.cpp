@@ -1,7 +1,7 @@
 // Tuple basics: tuple_length, tuple_gen_const, tuple_sum, tuple_select, tuple_concat.
 #include "errors.h"
-#include "operators.h"
 #include "expression_functions.h"
+#include "operators.h"
 #include "tuple_arithmetic.h"
 
 namespace standin {
