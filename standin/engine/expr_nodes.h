@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime.h"
 #include "expression_functions.h"
+#include "runtime.h"
 #include "tuple_arithmetic.h"
 
 namespace standin::engine {
