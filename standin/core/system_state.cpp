@@ -88,6 +88,10 @@ void setSystem(const Value& name, const Value& value) {
     holdUserThreadFor(scalarNumber(value, 2, op));
     return;
   }
+  if (param == "time_scale") {
+    setTimeScale(scalarNumber(value, 2, op));
+    return;
+  }
   if (param == "inject_fault") {
     armFault(scalarText(value, 2, op));
     return;

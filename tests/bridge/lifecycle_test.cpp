@@ -96,3 +96,15 @@ TEST_F(Lifecycle, CallbackThatCannotBeRegisteredIsReported) {
   EXPECT_TRUE(Record(bridge().hsetVerbosity(1)) == nullptr);
   EXPECT_EQ(output.error(), Lines{"could not set \"do_low_error\" handler"});
 }
+
+TEST(BridgeFile, NamedAfterTheLibraryVersion) {
+  TupleHandle handle = nullptr;
+  Record error(bridge().hgetsystem("version", &handle));
+  ASSERT_FALSE(error);
+  const Tuple version(handle);
+  const std::string text = textOf(version, 0);
+  // major.minor of the version the library reports, e.g. 13.0 of 13.0.1.
+  const std::string majorMinor = text.substr(0, text.find('.', text.find('.') + 1));
+  const std::string name = bridgeFileName();
+  EXPECT_EQ(name.substr(0, name.rfind('.')), "brimlet-" + majorMinor);
+}
