@@ -29,11 +29,12 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/filesystem.hpp>
 
-#include "../tests/watch_child_stub.h"
-#include "frontend/console.h"
+#include "common/messages.h"
+#include "fake_engine.h"
 #include "halcon/engine_client.h"
 #include "os/console_input_posix.h"
 #include "os/event.h"
+#include "separate_child.h"
 #include "watch/child_run.h"
 #include "watch/dir_monitor.h"
 #include "watch/watch_loop.h"
@@ -272,9 +273,7 @@ int main(int argc, char** argv) {
     playSeparateModeChild(kReadyVariable);
   const int samples = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
   Velotrax::enableConsoleMode();
-  Velotrax::EngineClient engine;
-  engine.hunloadAllProcedures = unloadNothing;
-  Velotrax::installEngineClient(engine);
+  Velotrax::fake::install();
   // The loop's own messages are not what is measured.
   std::fflush(stdout);
   if (!std::freopen("/dev/null", "w", stdout)) return 1;

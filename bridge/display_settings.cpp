@@ -7,12 +7,12 @@ namespace brimlet {
 int HDevOperatorImplCppNative::applySetting(const HTuple& value, int allowedTypes,
                                             WindowSetter setter, HTuple DisplaySettings::*field) {
   if (allowedTypes != 0)
-    if (const int status = checkParameter(value, 1, allowedTypes); status != kStatusOk)
+    if (const int status = checkParameter(value, 1, allowedTypes); status != H_MSG_TRUE)
       return status;
   {
     std::lock_guard<std::mutex> lock(windowLock_);
     // Without a window nothing is applied, and so nothing is remembered.
-    if (windows_.empty()) return kStatusOk;
+    if (windows_.empty()) return H_MSG_TRUE;
     try {
       setter(windows_.back().window, value);
     } catch (const HalconCpp::HException& e) {
@@ -21,7 +21,7 @@ int HDevOperatorImplCppNative::applySetting(const HTuple& value, int allowedType
   }
   std::lock_guard<std::mutex> lock(settingsLock_);
   settings_.*field = value;
-  return kStatusOk;
+  return H_MSG_TRUE;
 }
 
 int HDevOperatorImplCppNative::OnSetDraw(const HTuple& draw) {

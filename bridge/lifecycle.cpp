@@ -23,10 +23,9 @@ int lowLevelError(const char* text) noexcept {
   } catch (...) {
     // Out of memory: the report is lost, the library carries on.
   }
-  return 2;
+  return H_MSG_TRUE;
 }
 
-constexpr int kFinalized = 2;
 constexpr int kUserThreadsRunning = 9700;
 // Attempts of the shut-down wait, 0.1 s apart. The timeout line says 10 s; the wait is 11 s.
 constexpr int kShutdownAttempts = 110;
@@ -89,9 +88,11 @@ EngineErrorRecord* hopenDefaultWindow(void) {
     HTuple window;
     int status = impl->OnOpenWindow(HTuple(0), HTuple(0), HTuple(640), HTuple(480), HTuple("black"),
                                     &window);
-    if (status != 2) sendError("Opened default window failed: error " + std::to_string(status));
+    if (status != H_MSG_TRUE)
+      sendError("Opened default window failed: error " + std::to_string(status));
     status = impl->OnSetPart(HTuple(0), HTuple(0), HTuple(479), HTuple(639));
-    if (status != 2) sendError("Opened default window failed: error " + std::to_string(status));
+    if (status != H_MSG_TRUE)
+      sendError("Opened default window failed: error " + std::to_string(status));
     if (bridgeState().verbose.load())
       sendNormal(std::string("Opened default window with ID ") + window.ToString().Text());
   });
@@ -103,7 +104,7 @@ EngineErrorRecord* hprepareShutdown(void) {
       const Herror code = FinalizeHALCONLibrary();
       const bool verbose = bridgeState().verbose.load();
       if (code != kUserThreadsRunning) {
-        if (verbose && code != kFinalized)
+        if (verbose && code != H_MSG_TRUE)
           sendNormal("FinalizeHALCONLibrary returned with error " + std::to_string(code));
         return;
       }

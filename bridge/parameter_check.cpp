@@ -15,7 +15,7 @@ int checkParameter(const HalconCpp::HTuple& argument, int n, int allowed) {
   const int type = argument[0].Type();
   // A type code outside the three known ones is in no set.
   const bool known = type == kInteger || type == kReal || type == kText;
-  return known && (type & allowed) != 0 ? kStatusOk : kWrongType + n;
+  return known && (type & allowed) != 0 ? H_MSG_TRUE : kWrongType + n;
 }
 
 int displayTextStatus(int dispTextCode) {

@@ -6,9 +6,6 @@
 
 namespace brimlet {
 
-// Success status of the vision library and of every window operation.
-constexpr int kStatusOk = 2;
-
 // Sets of allowed element types, made of the tuple element type codes.
 enum : int {
   kInteger = kTupleElemLong,
@@ -17,8 +14,8 @@ enum : int {
   kNumber = kInteger | kReal,
 };
 
-// 2 when argument n (counted from 1) holds exactly one value of a type in allowed; otherwise
-// 1400 + n when it does not hold one value, 1200 + n when the value has another type.
+// H_MSG_TRUE when argument n (counted from 1) holds exactly one value of a type in allowed;
+// otherwise 1400 + n when it does not hold one value, 1200 + n when the value has another type.
 int checkParameter(const HalconCpp::HTuple& argument, int n, int allowed);
 
 // The status OnDisplayText returns for a DispText failure: DispText counts the window handle

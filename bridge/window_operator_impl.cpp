@@ -18,7 +18,7 @@ template <class Body>
 int halconStatus(Body&& body) {
   try {
     body();
-    return kStatusOk;
+    return H_MSG_TRUE;
   } catch (const HalconCpp::HException& e) {
     return e.ErrorCode();
   }
@@ -42,13 +42,13 @@ HDevOperatorImplCppNative::~HDevOperatorImplCppNative() = default;
 
 int HDevOperatorImplCppNative::OnClearWindow() {
   std::lock_guard<std::mutex> lock(windowLock_);
-  if (windows_.empty()) return kStatusOk;
+  if (windows_.empty()) return H_MSG_TRUE;
   return halconStatus([&] { HalconCpp::ClearWindow(windows_.back().window); });
 }
 
 int HDevOperatorImplCppNative::OnCloseWindow() {
   std::lock_guard<std::mutex> lock(windowLock_);
-  if (windows_.empty()) return kStatusOk;
+  if (windows_.empty()) return H_MSG_TRUE;
   return halconStatus([&] {
     HalconCpp::CloseWindow(windows_.back().window);
     windows_.pop_back();
@@ -57,24 +57,24 @@ int HDevOperatorImplCppNative::OnCloseWindow() {
 
 int HDevOperatorImplCppNative::OnSetActiveWindow(const HTuple& windowHandle) {
   std::lock_guard<std::mutex> lock(windowLock_);
-  if (const int status = checkParameter(windowHandle, 1, kInteger); status != kStatusOk)
+  if (const int status = checkParameter(windowHandle, 1, kInteger); status != H_MSG_TRUE)
     return status;
   const auto found = std::find_if(windows_.begin(), windows_.end(),
                                   [&](const WindowEntry& e) { return e.window == windowHandle; });
   // The entry moves to the top; the others keep their order.
   if (found != windows_.end()) std::rotate(found, found + 1, windows_.end());
-  return kStatusOk;
+  return H_MSG_TRUE;
 }
 
 int HDevOperatorImplCppNative::OnGetActiveWindow(HTuple* windowHandle) {
   std::lock_guard<std::mutex> lock(windowLock_);
   if (windowHandle) *windowHandle = windows_.empty() ? HTuple(-1) : windows_.back().window;
-  return kStatusOk;
+  return H_MSG_TRUE;
 }
 
 int HDevOperatorImplCppNative::OnDisplayObject(const HObject& object) {
   std::lock_guard<std::mutex> lock(windowLock_);
-  if (windows_.empty()) return kStatusOk;
+  if (windows_.empty()) return H_MSG_TRUE;
   return halconStatus([&] {
     adaptPart(object);
     HalconCpp::DispObj(object, windows_.back().window);
@@ -114,18 +114,18 @@ int HDevOperatorImplCppNative::OnDisplayText(const HTuple& string, const HTuple&
                                              const HTuple& color, const HTuple& genParamName,
                                              const HTuple& genParamValue) {
   std::lock_guard<std::mutex> lock(windowLock_);
-  if (windows_.empty()) return kStatusOk;
+  if (windows_.empty()) return H_MSG_TRUE;
   const int status = halconStatus([&] {
     HalconCpp::DispText(windows_.back().window, string, coordSystem, row, column, color,
                         genParamName, genParamValue);
   });
-  return status == kStatusOk ? status : displayTextStatus(status);
+  return status == H_MSG_TRUE ? status : displayTextStatus(status);
 }
 
 int HDevOperatorImplCppNative::OnSetWindowExtents(const HTuple& row, const HTuple& column,
                                                   const HTuple& width, const HTuple& height) {
   std::lock_guard<std::mutex> lock(windowLock_);
-  if (windows_.empty()) return kStatusOk;
+  if (windows_.empty()) return H_MSG_TRUE;
   return halconStatus([&] {
     const HTuple& window = windows_.back().window;
     std::array<HTuple, 4> extents{row, column, width, height};
@@ -143,10 +143,10 @@ int HDevOperatorImplCppNative::OnSetWindowExtents(const HTuple& row, const HTupl
 int HDevOperatorImplCppNative::OnSetPart(const HTuple& row1, const HTuple& column1,
                                          const HTuple& row2, const HTuple& column2) {
   std::lock_guard<std::mutex> lock(windowLock_);
-  if (windows_.empty()) return kStatusOk;
+  if (windows_.empty()) return H_MSG_TRUE;
   const std::array<HTuple, 4> part{row1, column1, row2, column2};
   for (int n = 1; n <= 4; ++n)
-    if (const int status = checkParameter(part[n - 1], n, kNumber); status != kStatusOk)
+    if (const int status = checkParameter(part[n - 1], n, kNumber); status != H_MSG_TRUE)
       return status;
   return halconStatus([&] {
     WindowEntry& active = windows_.back();
@@ -164,9 +164,10 @@ int HDevOperatorImplCppNative::OnOpenWindow(const HTuple& row, const HTuple& col
     std::lock_guard<std::mutex> lock(windowLock_);
     const HTuple* numbers[] = {&row, &column, &width, &height};
     for (int n = 1; n <= 4; ++n)
-      if (const int status = checkParameter(*numbers[n - 1], n, kNumber); status != kStatusOk)
+      if (const int status = checkParameter(*numbers[n - 1], n, kNumber); status != H_MSG_TRUE)
         return status;
-    if (const int status = checkParameter(background, 5, kText); status != kStatusOk) return status;
+    if (const int status = checkParameter(background, 5, kText); status != H_MSG_TRUE)
+      return status;
     const int status = halconStatus([&] {
       HalconCpp::OpenWindow(row, column, width, height, HTuple(0), HTuple("visible"), HTuple(""),
                             &window);
@@ -177,11 +178,11 @@ int HDevOperatorImplCppNative::OnOpenWindow(const HTuple& row, const HTuple& col
                          &entry.storedPart[3]);
       windows_.push_back(std::move(entry));
     });
-    if (status != kStatusOk) return status;
+    if (status != H_MSG_TRUE) return status;
     if (bridgeState().fullscreen.load()) changeWindowFullscreen(window);
   }
   replaySettings(window);
-  return kStatusOk;
+  return H_MSG_TRUE;
 }
 
 }  // namespace brimlet

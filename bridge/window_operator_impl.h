@@ -30,8 +30,8 @@ struct DisplaySettings {
   HTuple lineWidth{1};
 };
 
-// Every operation returns 2 for success or the vision library's error code. Safe to call from
-// several threads at once; the window lock and the settings lock are never held together.
+// Every operation returns H_MSG_TRUE for success or the vision library's error code. Safe to call
+// from several threads at once; the window lock and the settings lock are never held together.
 class HDevOperatorImplCppNative : public HDevEngineCpp::HDevOperatorImplCpp {
  public:
   // Releases the stack; closes no window.

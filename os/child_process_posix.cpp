@@ -14,7 +14,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -41,10 +40,6 @@ std::atomic<pid_t> childGroup{0};
 void killChildOnSignal() {
   const pid_t group = childGroup.load();
   if (group > 0) ::kill(-group, SIGKILL);
-}
-
-std::runtime_error launchError() {
-  return std::runtime_error("could not launch Velotrax slave process using posix_spawn().");
 }
 
 // The command line this process was started with, argument by argument.
@@ -111,7 +106,11 @@ class TerminalHandOver {
 
 // Where pidfd_open is refused (kernels before 5.3, seccomp filters), the end of a child is heard
 // through SIGCHLD, which a handler turns into a byte in this pipe: as prompt, and polled the same
-// way. Set up once, before the first such child is started.
+// way. Set up once, before the first such child is started. Its ends stay open while the process
+// lives, as the handler may write at any moment: their owner is never destroyed.
+struct ChildSignalPipe {
+  UniqueFd readEnd, writeEnd;
+};
 std::atomic<int> childSignalWriteEnd{-1};
 
 void onChildSignal(int) {
@@ -135,13 +134,14 @@ int childSignalPipe() {
   static const int readEnd = [] {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
-    childSignalWriteEnd.store(ends[1]);
+    const auto* pipe = new ChildSignalPipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
+    childSignalWriteEnd.store(pipe->writeEnd.get());
     struct sigaction action {};
     action.sa_handler = onChildSignal;
     action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
     sigemptyset(&action.sa_mask);
     sigaction(SIGCHLD, &action, nullptr);
-    return ends[0];
+    return pipe->readEnd.get();
   }();
   return readEnd;
 }
@@ -234,9 +234,9 @@ class SpawnActions {
   posix_spawn_file_actions_t actions_;
 };
 
-pid_t startChild(int terminal) {
+OsResult<pid_t> startChild(int terminal) {
   std::vector<std::string> arguments = ownArguments();
-  if (arguments.empty()) throw launchError();
+  if (arguments.empty()) return OsFailure{kStartChildStep, ENOENT, "no command line to repeat"};
   std::vector<std::string> variables = childEnvironment();
   std::vector<char*> argv = pointers(arguments), envp = pointers(variables);
 
@@ -244,15 +244,15 @@ pid_t startChild(int terminal) {
   SpawnAttributes attributes(blocked.previous());
   SpawnActions actions(terminal);
   pid_t child = 0;
-  if (posix_spawn(&child, "/proc/self/exe", actions.get(), attributes.get(), argv.data(),
-                  envp.data()))
-    throw launchError();
+  if (const int error = posix_spawn(&child, "/proc/self/exe", actions.get(), attributes.get(),
+                                    argv.data(), envp.data()))
+    return OsFailure{kStartChildStep, error, errorText(error)};
   childGroup.store(child);
   return child;
 }
 
-// Waits until the child ends (true) or `change` is signalled (false); throws when it cannot.
-bool waitForEndOrChange(pid_t child, Event* change) {
+// Waits until the child ends (true) or `change` is signalled (false).
+OsResult<bool> waitForEndOrChange(pid_t child, Event* change) {
   UniqueFd process;
   int ended = -1;
   if (pidfdAvailable()) {
@@ -262,7 +262,7 @@ bool waitForEndOrChange(pid_t child, Event* change) {
   } else {
     ended = childSignalPipe();
   }
-  if (ended < 0) throw std::runtime_error("could not wait for Velotrax slave process.");
+  if (ended < 0) return lastFailure(pidfdAvailable() ? "pidfd_open" : "pipe2");
   pollfd ready[2] = {{ended, POLLIN, 0}, {change ? change->native().fd.get() : -1, POLLIN, 0}};
   for (;;) {
     // A signal from before the wait is caught by this look.
@@ -270,7 +270,7 @@ bool waitForEndOrChange(pid_t child, Event* change) {
     int result;
     do result = ::poll(ready, change ? 2 : 1, -1);
     while (result < 0 && errno == EINTR);
-    if (result < 0) throw std::runtime_error("could not wait for Velotrax slave process.");
+    if (result < 0) return lastFailure("poll");
     if (ready[0].revents & POLLIN) {
       if (process) return true;
       drain(ended);  // some child ended: the loop looks whether it was this one
@@ -281,32 +281,36 @@ bool waitForEndOrChange(pid_t child, Event* change) {
 
 }  // namespace
 
-ChildOutcome runSelfAsChild(Event* change) {
+const char* const kStartChildStep = "posix_spawn";
+const char* const kKillChildStep = "kill";
+
+OsResult<ChildOutcome> runSelfAsChild(Event* change) {
   runOnTerminatingSignal(killChildOnSignal);
   if (!pidfdAvailable()) childSignalPipe();  // the handler is in place before the child starts
   const int terminal = foregroundTerminal();
   const TerminalHandOver handOver(terminal);
-  const pid_t child = startChild(terminal);
+  const OsResult<pid_t> started = startChild(terminal);
+  if (!started) return started.failure();
+  const pid_t child = *started;
 
   ChildOutcome outcome;
-  bool endedByItself = false;
-  try {
-    endedByItself = waitForEndOrChange(child, change);
-  } catch (...) {
+  const OsResult<bool> endedByItself = waitForEndOrChange(child, change);
+  if (!endedByItself) {
     killGroup(child);
     reap(child);
     childGroup.store(0);
-    throw;
+    return endedByItself.failure();
   }
-  if (endedByItself) {
+  if (*endedByItself) {
     // What it left running in its group goes with it.
     killGroup(child);
     outcome = {ChildOutcome::End::exited, reap(child)};
   } else {
     change->native().consume();
     if (!killGroup(child)) {
+      const OsFailure failure = lastFailure(kKillChildStep);
       childGroup.store(0);
-      throw std::runtime_error("could not terminate Velotrax slave process using kill().");
+      return failure;
     }
     reap(child);  // only once it is gone does the next run start: never two on one console
     outcome = {ChildOutcome::End::killed, 0};

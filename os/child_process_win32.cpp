@@ -1,4 +1,3 @@
-#include <stdexcept>
 #include <string>
 
 #include "child_process.h"
@@ -55,7 +54,10 @@ UniqueHandle jobFor(HANDLE process) {
 
 }  // namespace
 
-ChildOutcome runSelfAsChild(Event* change) {
+const char* const kStartChildStep = "CreateProcess";
+const char* const kKillChildStep = "TerminateProcess";
+
+OsResult<ChildOutcome> runSelfAsChild(Event* change) {
   const std::wstring executable = ownExecutable();
   SetEnvironmentVariableW(L"VELOTRAX_IS_SLAVE", L"1");
   const EnvironmentBlock environment;
@@ -66,7 +68,7 @@ ChildOutcome runSelfAsChild(Event* change) {
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(executable.c_str(), commandLine.data(), NULL, NULL, FALSE,
                       CREATE_UNICODE_ENVIRONMENT, environment.get(), NULL, &startup, &started))
-    throw std::runtime_error("could not launch Velotrax slave process using CreateProcess().");
+    return lastFailure(kStartChildStep);
   const UniqueHandle process(started.hProcess), thread(started.hThread);
   const UniqueHandle job = jobFor(process.get());
 
@@ -80,9 +82,7 @@ ChildOutcome runSelfAsChild(Event* change) {
       break;
     }
     case WAIT_OBJECT_0 + 1:
-      if (!TerminateProcess(process.get(), 0))
-        throw std::runtime_error(
-            "could not terminate Velotrax slave process using TerminateProcess().");
+      if (!TerminateProcess(process.get(), 0)) return lastFailure(kKillChildStep);
       // Termination completes asynchronously: only once the child is gone does the next run
       // start, so two children never share the console.
       WaitForMultipleObjects(1, handles, FALSE, INFINITE);

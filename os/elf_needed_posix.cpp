@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+
+#include "unique_fd_posix.h"
 
 namespace Velotrax::os {
 
@@ -20,27 +23,22 @@ class File {
   // Without O_NONBLOCK opening a FIFO waits for a writer; for a regular file it changes nothing.
   explicit File(const std::string& path)
       : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
-  ~File() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
 
   // Reads exactly `size` bytes at `offset`.
   bool read(uint64_t offset, void* buffer, size_t size) const {
     auto* bytes = static_cast<char*>(buffer);
     while (size > 0) {
-      const ssize_t got = ::pread(fd_, bytes, size, static_cast<off_t>(offset));
+      const ssize_t got = ::pread(fd_.get(), bytes, size, static_cast<off_t>(offset));
       if (got <= 0) return false;
       bytes += got, offset += static_cast<uint64_t>(got), size -= static_cast<size_t>(got);
     }
     return true;
   }
-  bool open() const { return fd_ >= 0; }
-  bool status(struct stat& result) const { return ::fstat(fd_, &result) == 0; }
+  bool open() const { return static_cast<bool>(fd_); }
+  bool status(struct stat& result) const { return ::fstat(fd_.get(), &result) == 0; }
 
  private:
-  int fd_;
+  UniqueFd fd_;
 };
 
 // The file offset of a virtual address, through the loadable segment that maps it.
@@ -65,23 +63,26 @@ bool readHeader(const File& file, Elf64_Ehdr& header) {
 
 }  // namespace
 
-std::string libraryFileProblem(const std::string& path) {
+std::optional<OsFailure> libraryFileProblem(const std::string& path) {
+  const auto refused = [&](const char* why) {
+    return OsFailure{"dlopen", ELIBBAD, path + ": " + why};
+  };
   const File file(path);
   struct stat status;
-  if (!file.open() || !file.status(status)) return {};
-  if (!S_ISREG(status.st_mode)) return "not a regular file";
+  if (!file.open() || !file.status(status)) return std::nullopt;
+  if (!S_ISREG(status.st_mode)) return refused("not a regular file");
   Elf64_Ehdr header;
-  if (!readHeader(file, header)) return {};
+  if (!readHeader(file, header)) return std::nullopt;
   const uint64_t size = static_cast<uint64_t>(status.st_size);
   std::vector<Elf64_Phdr> segments(header.e_phnum);
   if (!file.read(header.e_phoff, segments.data(), segments.size() * sizeof(Elf64_Phdr)))
-    return "file too short";
+    return refused("file too short");
   for (const Elf64_Phdr& segment : segments) {
     if (segment.p_type == PT_LOAD &&
         (segment.p_offset > size || segment.p_filesz > size - segment.p_offset))
-      return "file too short";
+      return refused("file too short");
   }
-  return {};
+  return std::nullopt;
 }
 
 std::vector<std::string> neededLibraries(const std::string& path) {

@@ -2,7 +2,6 @@
 #include <cstdlib>
 
 #include "environment.h"
-#include "system_error.h"
 
 namespace Velotrax::os {
 
@@ -11,11 +10,10 @@ std::string getEnvironment(const std::string& name) {
   return value ? value : "";
 }
 
-bool setEnvironment(const std::string& name, const std::string& value, std::string* error) {
+std::optional<OsFailure> setEnvironment(const std::string& name, const std::string& value) {
   errno = 0;
-  if (::setenv(name.c_str(), value.c_str(), 1) == 0) return true;
-  if (error) *error = lastErrorText();
-  return false;
+  if (::setenv(name.c_str(), value.c_str(), 1) == 0) return std::nullopt;
+  return lastFailure("setenv");
 }
 
 }  // namespace Velotrax::os

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "environment.h"
-#include "system_error.h"
 
 namespace Velotrax::os {
 
@@ -16,14 +15,12 @@ std::string getEnvironment(const std::string& name) {
   return result;
 }
 
-bool setEnvironment(const std::string& name, const std::string& value, std::string* error) {
+std::optional<OsFailure> setEnvironment(const std::string& name, const std::string& value) {
   // The Win32 block is what child processes inherit; the runtime's copy is what getenv reads.
-  if (!SetEnvironmentVariableA(name.c_str(), value.c_str())) {
-    if (error) *error = lastErrorText();
-    return false;
-  }
+  if (!SetEnvironmentVariableA(name.c_str(), value.c_str()))
+    return lastFailure("SetEnvironmentVariable");
   _putenv_s(name.c_str(), value.c_str());
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace Velotrax::os

@@ -5,13 +5,17 @@
 #include <chrono>
 #include <memory>
 
+#include "system_error.h"
+
 namespace Velotrax::os {
 
 class Event {
  public:
-  // Not signalled at first. Throws std::runtime_error "CreateEvent error: <code>\n".
-  Event();
+  // Not signalled at first.
+  static OsResult<Event> create();
   ~Event();
+  Event(Event&& other) noexcept;
+  Event& operator=(Event&& other) noexcept;
   Event(const Event&) = delete;
   Event& operator=(const Event&) = delete;
 
@@ -25,6 +29,7 @@ class Event {
   Native& native() { return *native_; }
 
  private:
+  explicit Event(std::unique_ptr<Native> native);
   std::unique_ptr<Native> native_;
 };
 

@@ -1,21 +1,22 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 
-#include <cerrno>
 #include <cstdint>
-#include <stdexcept>
-#include <string>
 
 #include "event_native_posix.h"
 
 namespace Velotrax::os {
 
-Event::Event() : native_(std::make_unique<Native>()) {
-  native_->fd = UniqueFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  if (!native_->fd) throw std::runtime_error("CreateEvent error: " + std::to_string(errno) + "\n");
+OsResult<Event> Event::create() {
+  UniqueFd fd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  if (!fd) return lastFailure("eventfd");
+  return Event(std::make_unique<Native>(Native{std::move(fd)}));
 }
 
+Event::Event(std::unique_ptr<Native> native) : native_(std::move(native)) {}
 Event::~Event() = default;
+Event::Event(Event&& other) noexcept = default;
+Event& Event::operator=(Event&& other) noexcept = default;
 
 void Event::signal() {
   const std::uint64_t one = 1;

@@ -1,17 +1,17 @@
-#include <stdexcept>
-#include <string>
-
 #include "event_native_win32.h"
 
 namespace Velotrax::os {
 
-Event::Event() : native_(std::make_unique<Native>()) {
-  native_->handle = UniqueHandle(CreateEventW(NULL, FALSE, FALSE, NULL));
-  if (!native_->handle)
-    throw std::runtime_error("CreateEvent error: " + std::to_string(GetLastError()) + "\n");
+OsResult<Event> Event::create() {
+  UniqueHandle handle(CreateEventW(NULL, FALSE, FALSE, NULL));
+  if (!handle) return lastFailure("CreateEvent");
+  return Event(std::make_unique<Native>(Native{std::move(handle)}));
 }
 
+Event::Event(std::unique_ptr<Native> native) : native_(std::move(native)) {}
 Event::~Event() = default;
+Event::Event(Event&& other) noexcept = default;
+Event& Event::operator=(Event&& other) noexcept = default;
 
 void Event::signal() {
   SetEvent(native_->handle.get());

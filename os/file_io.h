@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "system_error.h"
 
 namespace Velotrax::os {
 
@@ -13,20 +16,16 @@ namespace Velotrax::os {
 // is damage, or a device behind a link, and reading it would only exhaust memory.
 constexpr std::uint64_t kMaxReadFileBytes = std::uint64_t{16} << 20;
 
-struct FileRead {
-  enum class Status { ok, missing, notRegular, tooLarge, failed };
-  Status status = Status::failed;
-  std::string content;  // the whole file, when ok
-  std::string error;    // why not: "not a regular file", "larger than 16 MiB" or the system's words
-};
-
 // Reads the file at `path` whole. Anything but a regular file (a directory, FIFO, socket or
-// device) is refused without waiting for a writer; so is a file over kMaxReadFileBytes.
-FileRead readRegularFile(const std::string& path);
+// device) is refused without waiting for a writer, as "not a regular file"; so is a file over
+// kMaxReadFileBytes, as "larger than 16 MiB". Other failures are in the system's words.
+OsResult<std::string> readRegularFile(const std::string& path);
+
+// Whether readRegularFile failed because there is no file at the path.
+bool isMissingFile(const OsFailure& failure);
 
 // Writes `content` to a new file in the directory of `path` and then renames it over `path`.
-// False, with the system's reason in `error`, when any step fails: the file at `path` is then
-// exactly as before and the new file is removed again.
-bool replaceFile(const std::string& path, std::string_view content, std::string& error);
+// When any step fails, the file at `path` is exactly as before and the new file is removed again.
+std::optional<OsFailure> replaceFile(const std::string& path, std::string_view content);
 
 }  // namespace Velotrax::os

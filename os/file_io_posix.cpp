@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 
 #include "file_io.h"
 #include "unique_fd_posix.h"
@@ -12,10 +11,6 @@
 namespace Velotrax::os {
 
 namespace {
-
-std::string errorText(int code) {
-  return std::strerror(code);
-}
 
 // The directory part of `path` with its slash, or nothing for a bare name.
 std::string directoryOf(const std::string& path) {
@@ -45,83 +40,65 @@ bool writeAll(int fd, std::string_view content) {
 }
 
 // Writes, flushes to the device and closes: a full disk or an I/O error shows in one of them.
-bool completeFile(UniqueFd fd, const std::string& target, std::string_view content) {
+// The step that failed, or nothing.
+const char* completeFile(UniqueFd fd, const std::string& target, std::string_view content) {
   struct stat old;
   // A replaced file keeps its permissions.
   if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
       ::fchmod(fd.get(), old.st_mode & 07777) != 0)
-    return false;
-  if (!writeAll(fd.get(), content) || ::fsync(fd.get()) != 0) return false;
-  return ::close(fd.release()) == 0;
+    return "fchmod";
+  if (!writeAll(fd.get(), content)) return "write";
+  if (::fsync(fd.get()) != 0) return "fsync";
+  return ::close(fd.release()) == 0 ? nullptr : "close";
+}
+
+OsFailure tooLarge() {
+  return OsFailure{"read", EFBIG,
+                   "larger than " + std::to_string(kMaxReadFileBytes >> 20) + " MiB"};
 }
 
 }  // namespace
 
-FileRead readRegularFile(const std::string& path) {
-  FileRead result;
+OsResult<std::string> readRegularFile(const std::string& path) {
   // Without O_NONBLOCK opening a FIFO waits for a writer; for a regular file it changes nothing.
   const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!fd) {
-    const int code = errno;
-    result.status =
-        code == ENOENT || code == ENOTDIR ? FileRead::Status::missing : FileRead::Status::failed;
-    result.error = errorText(code);
-    return result;
-  }
+  if (!fd) return lastFailure("open");
   struct stat status;
-  if (::fstat(fd.get(), &status) != 0) {
-    result.error = errorText(errno);
-    return result;
-  }
-  if (!S_ISREG(status.st_mode)) {
-    result.status = FileRead::Status::notRegular;
-    result.error = "not a regular file";
-    return result;
-  }
-  const auto tooLarge = [&] {
-    result.status = FileRead::Status::tooLarge;
-    result.error = "larger than " + std::to_string(kMaxReadFileBytes >> 20) + " MiB";
-    result.content.clear();
-    return result;
-  };
+  if (::fstat(fd.get(), &status) != 0) return lastFailure("fstat");
+  if (!S_ISREG(status.st_mode)) return OsFailure{"fstat", EINVAL, "not a regular file"};
   if (static_cast<std::uint64_t>(status.st_size) > kMaxReadFileBytes) return tooLarge();
   // Read to the end, not to the size seen: the file may change meanwhile, and stays capped.
-  result.content.resize(static_cast<size_t>(status.st_size) + 1);
+  std::string content(static_cast<size_t>(status.st_size) + 1, '\0');
   size_t done = 0;
   while (true) {
-    if (done == result.content.size()) {
+    if (done == content.size()) {
       if (done > kMaxReadFileBytes) return tooLarge();
-      result.content.resize(done * 2);
+      content.resize(done * 2);
     }
-    const ssize_t got =
-        ::read(fd.get(), result.content.data() + done, result.content.size() - done);
+    const ssize_t got = ::read(fd.get(), content.data() + done, content.size() - done);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      result.error = errorText(errno);
-      result.content.clear();
-      return result;
-    }
+    if (got < 0) return lastFailure("read");
     if (got == 0) break;
     done += static_cast<size_t>(got);
   }
   if (done > kMaxReadFileBytes) return tooLarge();
-  result.content.resize(done);
-  result.status = FileRead::Status::ok;
-  return result;
+  content.resize(done);
+  return content;
 }
 
-bool replaceFile(const std::string& path, std::string_view content, std::string& error) {
+bool isMissingFile(const OsFailure& failure) {
+  return failure.step == "open" && (failure.code == ENOENT || failure.code == ENOTDIR);
+}
+
+std::optional<OsFailure> replaceFile(const std::string& path, std::string_view content) {
   std::string temporary;
   UniqueFd fd = createTemporary(directoryOf(path), temporary);
-  if (!fd) {
-    error = errorText(errno);
-    return false;
-  }
-  if (completeFile(std::move(fd), path, content) && ::rename(temporary.c_str(), path.c_str()) == 0)
-    return true;
-  error = errorText(errno);
+  if (!fd) return lastFailure("open");
+  const char* failed = completeFile(std::move(fd), path, content);
+  if (!failed && ::rename(temporary.c_str(), path.c_str()) == 0) return std::nullopt;
+  OsFailure failure = lastFailure(failed ? failed : "rename");
   ::unlink(temporary.c_str());
-  return false;
+  return failure;
 }
 
 }  // namespace Velotrax::os

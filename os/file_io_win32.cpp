@@ -4,19 +4,20 @@
 #include <atomic>
 
 #include "file_io.h"
-#include "system_error.h"
 #include "unique_handle_win32.h"
 
 namespace Velotrax::os {
 
 namespace {
 
-// The system's message without the line break it ends with, to follow a file name.
-std::string errorText() {
-  std::string text = lastErrorText();
+// The last error as the failure of `step`, its message without the line break it ends with, to
+// follow a file name.
+OsFailure failure(const char* step) {
+  OsFailure result = lastFailure(step);
+  std::string& text = result.text;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
     text.pop_back();
-  return text;
+  return result;
 }
 
 // The directory part of `path` with its separator or drive, or nothing for a bare name.
@@ -50,81 +51,69 @@ bool writeAll(HANDLE file, std::string_view content) {
 }
 
 // Writes, flushes to the device and closes: a full disk or an I/O error shows in one of them.
-bool completeFile(UniqueHandle file, std::string_view content) {
-  if (!writeAll(file.get(), content) || !FlushFileBuffers(file.get())) return false;
-  return CloseHandle(file.release()) != 0;
+// The step that failed, or nothing.
+const char* completeFile(UniqueHandle file, std::string_view content) {
+  if (!writeAll(file.get(), content)) return "WriteFile";
+  if (!FlushFileBuffers(file.get())) return "FlushFileBuffers";
+  return CloseHandle(file.release()) ? nullptr : "CloseHandle";
+}
+
+OsFailure tooLarge() {
+  return OsFailure{"ReadFile", ERROR_FILE_TOO_LARGE,
+                   "larger than " + std::to_string(kMaxReadFileBytes >> 20) + " MiB"};
 }
 
 }  // namespace
 
-FileRead readRegularFile(const std::string& path) {
-  FileRead result;
+OsResult<std::string> readRegularFile(const std::string& path) {
   const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    const DWORD code = GetLastError();
-    result.status = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
-                        ? FileRead::Status::missing
-                        : FileRead::Status::failed;
-    result.error = errorText();
-    return result;
-  }
+  if (!file) return failure("CreateFile");
   BY_HANDLE_FILE_INFORMATION information;
   if (GetFileType(file.get()) != FILE_TYPE_DISK ||
       !GetFileInformationByHandle(file.get(), &information) ||
-      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    result.status = FileRead::Status::notRegular;
-    result.error = "not a regular file";
-    return result;
-  }
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return OsFailure{"GetFileType", ERROR_BAD_FILE_TYPE, "not a regular file"};
   const std::uint64_t size =
       (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
-  const auto tooLarge = [&] {
-    result.status = FileRead::Status::tooLarge;
-    result.error = "larger than " + std::to_string(kMaxReadFileBytes >> 20) + " MiB";
-    result.content.clear();
-    return result;
-  };
   if (size > kMaxReadFileBytes) return tooLarge();
   // Read to the end, not to the size seen: the file may change meanwhile, and stays capped.
-  result.content.resize(static_cast<size_t>(size) + 1);
+  std::string content(static_cast<size_t>(size) + 1, '\0');
   size_t done = 0;
   while (true) {
-    if (done == result.content.size()) {
+    if (done == content.size()) {
       if (done > kMaxReadFileBytes) return tooLarge();
-      result.content.resize(done * 2);
+      content.resize(done * 2);
     }
     DWORD got = 0;
-    if (!ReadFile(file.get(), result.content.data() + done,
-                  static_cast<DWORD>(result.content.size() - done), &got, nullptr)) {
-      result.error = errorText();
-      result.content.clear();
-      return result;
-    }
+    if (!ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done),
+                  &got, nullptr))
+      return failure("ReadFile");
     if (got == 0) break;
     done += got;
   }
   if (done > kMaxReadFileBytes) return tooLarge();
-  result.content.resize(done);
-  result.status = FileRead::Status::ok;
-  return result;
+  content.resize(done);
+  return content;
 }
 
-bool replaceFile(const std::string& path, std::string_view content, std::string& error) {
+bool isMissingFile(const OsFailure& failure) {
+  return failure.step == "CreateFile" &&
+         (failure.code == ERROR_FILE_NOT_FOUND || failure.code == ERROR_PATH_NOT_FOUND);
+}
+
+std::optional<OsFailure> replaceFile(const std::string& path, std::string_view content) {
   std::string temporary;
   UniqueHandle file = createTemporary(directoryOf(path), temporary);
-  if (!file) {
-    error = errorText();
-    return false;
-  }
-  if (completeFile(std::move(file), content) &&
-      MoveFileExA(temporary.c_str(), path.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
-  error = errorText();
+  if (!file) return failure("CreateFile");
+  const char* failed = completeFile(std::move(file), content);
+  if (!failed && MoveFileExA(temporary.c_str(), path.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return std::nullopt;
+  OsFailure result = failure(failed ? failed : "MoveFileEx");
   DeleteFileA(temporary.c_str());
-  return false;
+  return result;
 }
 
 }  // namespace Velotrax::os

@@ -1,7 +1,6 @@
 // The version a shared library carries.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "system_error.h"
@@ -14,9 +13,9 @@ struct FileVersion {
 };
 
 // The major.minor version of the library file at `path`: on Windows its version resource, on
-// Linux the ".so.<major>.<minor>..." suffix of the real file behind its links. Nothing, with
-// `failure` naming the failed step, when it cannot be read: on every platform one of Windows'
-// three steps GetFileVersionInfoSize, GetFileVersionInfo and VerQueryValue.
-std::optional<FileVersion> fileVersion(const std::string& path, OsFailure& failure);
+// Linux the ".so.<major>.<minor>..." suffix of the real file behind its links. A failure names
+// the failed step: on every platform one of Windows' three steps GetFileVersionInfoSize,
+// GetFileVersionInfo and VerQueryValue.
+OsResult<FileVersion> fileVersion(const std::string& path);
 
 }  // namespace Velotrax::os

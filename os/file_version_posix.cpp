@@ -27,13 +27,10 @@ constexpr const char* kVersionInfoStep = "GetFileVersionInfoSize";
 
 }  // namespace
 
-std::optional<FileVersion> fileVersion(const std::string& path, OsFailure& failure) {
+OsResult<FileVersion> fileVersion(const std::string& path) {
   errno = 0;
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-  if (!real) {
-    failure = OsFailure{kVersionInfoStep, errno, lastErrorText()};
-    return std::nullopt;
-  }
+  if (!real) return lastFailure(kVersionInfoStep);
   const std::string file(real.get());
   const std::string name = file.substr(file.rfind('/') + 1);
   // libname.so.13.0.1: major and minor follow ".so."; later numbers play no part.
@@ -42,10 +39,8 @@ std::optional<FileVersion> fileVersion(const std::string& path, OsFailure& failu
   size_t at = suffix + 4;
   if (suffix == std::string::npos || !number(name, at, version.major) || at >= name.size() ||
       name[at++] != '.' || !number(name, at, version.minor) ||
-      (at < name.size() && name[at] != '.')) {
-    failure = OsFailure{kVersionInfoStep, ENODATA, "no version in the file name " + name};
-    return std::nullopt;
-  }
+      (at < name.size() && name[at] != '.'))
+    return OsFailure{kVersionInfoStep, ENODATA, "no version in the file name " + name};
   return version;
 }
 

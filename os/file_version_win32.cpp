@@ -6,26 +6,17 @@
 
 namespace Velotrax::os {
 
-namespace {
-
-std::optional<FileVersion> failed(const char* step, OsFailure& failure) {
-  failure = OsFailure{step, lastErrorCode(), lastErrorText()};
-  return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<FileVersion> fileVersion(const std::string& path, OsFailure& failure) {
+OsResult<FileVersion> fileVersion(const std::string& path) {
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-  if (size == 0) return failed("GetFileVersionInfoSize", failure);
+  if (size == 0) return lastFailure("GetFileVersionInfoSize");
   std::vector<char> block(size);
   if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
-    return failed("GetFileVersionInfo", failure);
+    return lastFailure("GetFileVersionInfo");
   void* root = nullptr;
   UINT length = 0;
   if (!VerQueryValueW(block.data(), L"\\", &root, &length) || length < sizeof(VS_FIXEDFILEINFO))
-    return failed("VerQueryValue", failure);
+    return lastFailure("VerQueryValue");
   const auto* info = static_cast<const VS_FIXEDFILEINFO*>(root);
   // The file version's last two numbers (dwFileVersionLS) play no part.
   return FileVersion{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS)};

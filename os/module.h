@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "system_error.h"
@@ -20,15 +21,14 @@ class Module {
   Module& operator=(const Module&) = delete;
 
   // Loads a library by bare file name: the program's directory, the library search directory,
-  // then the system's own search. Empty on failure, with `failure` filled.
-  static Module loadByName(const std::string& fileName, OsFailure& failure);
+  // then the system's own search.
+  static OsResult<Module> loadByName(const std::string& fileName);
   // Loads the library at `path`. The libraries it depends on are searched like by-name loads.
-  static Module loadByPath(const std::string& path, OsFailure& failure);
+  static OsResult<Module> loadByPath(const std::string& path);
 
   explicit operator bool() const;
-  // The full path the library was loaded from; empty (with `failure`) when the system cannot
-  // tell.
-  std::string path(OsFailure& failure) const;
+  // The full path the library was loaded from, as far as the system can tell.
+  OsResult<std::string> path() const;
   // The address of an exported symbol, or null.
   void* symbol(const char* name) const;
   // From now on the owner never unloads the library: it stays until the process ends.
@@ -45,8 +45,8 @@ class Module {
 };
 
 // Makes `directory` the process's library search directory (consulted after the program's own
-// directory). False with `failure` filled when the system refuses.
-bool setDllDirectory(const std::string& directory, OsFailure& failure);
+// directory).
+std::optional<OsFailure> setDllDirectory(const std::string& directory);
 
 // The full path of the running program.
 std::string executablePath();

@@ -66,34 +66,25 @@ OsFailure loaderFailure(int code, int fallback) {
   return OsFailure{"", code ? code : fallback, text ? text : ""};
 }
 
-// A library the loader must not be given fails as the loader fails: a truncated copy would be
-// mapped past its end and fault when touched, a FIFO would block.
-bool loadable(const std::string& file, OsFailure& failure) {
-  const std::string problem = libraryFileProblem(file);
-  if (problem.empty()) return true;
-  failure = OsFailure{"dlopen", ELIBBAD, file + ": " + problem};
-  return false;
-}
-
-// Loads, depth first, the dependencies of `path` that lie in the search directories.
-bool loadDependencies(const std::string& path, std::vector<Module>& loaded,
-                      std::set<std::string>& seen, OsFailure& failure) {
+// Loads, depth first, the dependencies of `path` that lie in the search directories. A library
+// the loader must not be given fails as the loader fails: a truncated copy would be mapped past
+// its end and fault when touched, a FIFO would block.
+std::optional<OsFailure> loadDependencies(const std::string& path, std::vector<Module>& loaded,
+                                          std::set<std::string>& seen) {
   for (const std::string& name : neededLibraries(path)) {
     if (!seen.insert(name).second) continue;
     // One already loaded from there is found again by the loader, at the cost of a reference.
     const std::string candidate = findInSearchDirectories(name);
     if (candidate.empty()) continue;  // left to the system's search
-    if (!loadable(candidate, failure) || !loadDependencies(candidate, loaded, seen, failure))
-      return false;
+    if (std::optional<OsFailure> failure = libraryFileProblem(candidate)) return failure;
+    if (std::optional<OsFailure> failure = loadDependencies(candidate, loaded, seen))
+      return failure;
     errno = 0;
     void* handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_GLOBAL);
-    if (!handle) {
-      failure = loaderFailure(errno, ELIBBAD);
-      return false;
-    }
+    if (!handle) return loaderFailure(errno, ELIBBAD);
     loaded.push_back(Module(std::make_unique<Module::Impl>(handle)));
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -104,33 +95,29 @@ Module::~Module() = default;
 Module::Module(Module&& other) noexcept = default;
 Module& Module::operator=(Module&& other) noexcept = default;
 
-Module Module::loadByName(const std::string& fileName, OsFailure& failure) {
-  if (fileName.find('/') != std::string::npos) return loadByPath(fileName, failure);
+OsResult<Module> Module::loadByName(const std::string& fileName) {
+  if (fileName.find('/') != std::string::npos) return loadByPath(fileName);
   const std::string candidate = findInSearchDirectories(fileName);
-  if (!candidate.empty()) return loadByPath(candidate, failure);
+  if (!candidate.empty()) return loadByPath(candidate);
   ::dlerror();
   errno = 0;
   void* handle = ::dlopen(fileName.c_str(), RTLD_NOW);
-  if (!handle) {
-    failure = loaderFailure(errno, ENOENT);
-    return {};
-  }
+  if (!handle) return loaderFailure(errno, ENOENT);
   return Module(std::make_unique<Impl>(handle));
 }
 
-Module Module::loadByPath(const std::string& path, OsFailure& failure) {
+OsResult<Module> Module::loadByPath(const std::string& path) {
   // A name without a slash would send dlopen searching.
   const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
   ::dlerror();
   std::vector<Module> dependencies;
   std::set<std::string> seen;
-  if (!loadable(file, failure) || !loadDependencies(file, dependencies, seen, failure)) return {};
+  if (std::optional<OsFailure> failure = libraryFileProblem(file)) return *failure;
+  if (std::optional<OsFailure> failure = loadDependencies(file, dependencies, seen))
+    return *failure;
   errno = 0;
   void* handle = ::dlopen(file.c_str(), RTLD_NOW);
-  if (!handle) {
-    failure = loaderFailure(errno, isFile(file) ? ELIBBAD : ENOENT);
-    return {};
-  }
+  if (!handle) return loaderFailure(errno, isFile(file) ? ELIBBAD : ENOENT);
   auto impl = std::make_unique<Impl>(handle);
   impl->dependencies = std::move(dependencies);
   return Module(std::move(impl));
@@ -140,15 +127,14 @@ Module::operator bool() const {
   return impl_ && impl_->handle;
 }
 
-std::string Module::path(OsFailure& failure) const {
+OsResult<std::string> Module::path() const {
   struct link_map* map = nullptr;
   errno = 0;
   if (!impl_ || ::dlinfo(impl_->handle, RTLD_DI_LINKMAP, &map) != 0 || !map) {
     const char* text = ::dlerror();
-    failure = OsFailure{"", errno, text ? text : ""};  // not traced, as on Windows
-    return {};
+    return OsFailure{"", errno, text ? text : ""};  // not traced, as on Windows
   }
-  return map->l_name ? map->l_name : "";
+  return std::string(map->l_name ? map->l_name : "");
 }
 
 void* Module::symbol(const char* name) const {
@@ -168,9 +154,9 @@ void Module::unload() {
   impl_.reset();
 }
 
-bool setDllDirectory(const std::string& directory, OsFailure&) {
+std::optional<OsFailure> setDllDirectory(const std::string& directory) {
   dllDirectory() = directory;
-  return true;
+  return std::nullopt;
 }
 
 std::string executablePath() {

@@ -26,12 +26,10 @@ std::string moduleFileName(HMODULE module) {
   }
 }
 
-Module load(const std::string& name, OsFailure& failure) {
+// Loading is not traced: its failures name no step.
+OsResult<Module> load(const std::string& name) {
   HMODULE handle = LoadLibraryExA(name.c_str(), nullptr, 0);
-  if (!handle) {
-    failure = OsFailure{"", lastErrorCode(), lastErrorText()};
-    return {};
-  }
+  if (!handle) return lastFailure("");
   return Module(std::make_unique<Module::Impl>(handle));
 }
 
@@ -43,21 +41,21 @@ Module::~Module() = default;
 Module::Module(Module&& other) noexcept = default;
 Module& Module::operator=(Module&& other) noexcept = default;
 
-Module Module::loadByName(const std::string& fileName, OsFailure& failure) {
-  return load(fileName, failure);
+OsResult<Module> Module::loadByName(const std::string& fileName) {
+  return load(fileName);
 }
 
-Module Module::loadByPath(const std::string& path, OsFailure& failure) {
-  return load(path, failure);
+OsResult<Module> Module::loadByPath(const std::string& path) {
+  return load(path);
 }
 
 Module::operator bool() const {
   return impl_ && impl_->handle;
 }
 
-std::string Module::path(OsFailure& failure) const {
+OsResult<std::string> Module::path() const {
   std::string name = impl_ ? moduleFileName(impl_->handle) : std::string();
-  if (name.empty()) failure = OsFailure{"", lastErrorCode(), lastErrorText()};
+  if (name.empty()) return lastFailure("");
   return name;
 }
 
@@ -74,10 +72,9 @@ void Module::unload() {
   impl_.reset();
 }
 
-bool setDllDirectory(const std::string& directory, OsFailure& failure) {
-  if (SetDllDirectoryA(directory.c_str())) return true;
-  failure = OsFailure{"", lastErrorCode(), lastErrorText()};
-  return false;
+std::optional<OsFailure> setDllDirectory(const std::string& directory) {
+  if (SetDllDirectoryA(directory.c_str())) return std::nullopt;
+  return lastFailure("");
 }
 
 std::string executablePath() {

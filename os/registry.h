@@ -4,30 +4,20 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "system_error.h"
+
 namespace Velotrax::winreg {
 
-// The messages of the five failing registry calls.
-inline constexpr const char* kOpenKeyFailed = "RegOpenKeyEx failed.";
-inline constexpr const char* kQueryInfoFailed =
-    "RegQueryInfoKey failed while preparing for subkey enumeration.";
-inline constexpr const char* kEnumKeyFailed = "Cannot enumerate subkeys: RegEnumKeyEx failed.";
-inline constexpr const char* kValueSizeFailed =
-    "Cannot get size of string value: RegGetValue failed.";
-inline constexpr const char* kValueFailed = "Cannot get string value: RegGetValue failed.";
-
-// A failed registry call: its message and the system's error code.
-class RegException : public std::runtime_error {
- public:
-  RegException(const char* message, long code) : std::runtime_error(message), code_(code) {}
-  long code() const { return code_; }
-
- private:
-  long code_;
-};
+// The steps a failure names: the registry call that failed. Its code is the status the call
+// returned (on Linux the one Windows gives for the same case).
+inline constexpr const char* kOpenKeyStep = "RegOpenKeyEx";
+inline constexpr const char* kQueryInfoStep = "RegQueryInfoKey";  // before enumerating subkeys
+inline constexpr const char* kEnumKeyStep = "RegEnumKeyEx";
+inline constexpr const char* kValueSizeStep = "RegGetValue for the size";
+inline constexpr const char* kValueStep = "RegGetValue";
 
 // Receives a warning about the registry's storage (Linux: a malformed line of the file).
 using RegistryWarning = std::function<void(const std::string& text)>;
@@ -36,7 +26,8 @@ using RegistryWarning = std::function<void(const std::string& text)>;
 class RegKey {
  public:
   // Opens `path` (components separated by backslashes) under HKEY_LOCAL_MACHINE.
-  static RegKey openLocalMachine(const std::u16string& path, const RegistryWarning& warn);
+  static os::OsResult<RegKey> openLocalMachine(const std::u16string& path,
+                                               const RegistryWarning& warn);
 
   RegKey();
   ~RegKey();
@@ -46,9 +37,9 @@ class RegKey {
   RegKey& operator=(const RegKey&) = delete;
 
   // The names of all subkeys, in the registry's enumeration order.
-  std::vector<std::u16string> subkeyNames() const;
+  os::OsResult<std::vector<std::u16string>> subkeyNames() const;
   // A string value without its terminating NUL; other value types fail.
-  std::u16string stringValue(const std::u16string& name) const;
+  os::OsResult<std::u16string> stringValue(const std::u16string& name) const;
 
   // The platform's own representation, defined and built only by its implementation file.
   struct Impl;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
-#include <stdexcept>
+#include <optional>
 
 #include "utf16.h"
 
@@ -39,12 +39,9 @@ std::string_view trimmed(std::string_view line) {
 }
 
 bool decode(std::string_view bytes, std::u16string& text) {
-  try {
-    text = os::utf8ToUtf16(bytes);
-    return true;
-  } catch (const std::range_error&) {
-    return false;
-  }
+  std::optional<std::u16string> decoded = os::utf8ToUtf16(bytes);
+  if (decoded) text = std::move(*decoded);
+  return decoded.has_value();
 }
 
 // A quoted string starting at line[at] == '"'; moves `at` past the closing quote.
@@ -233,13 +230,8 @@ size_t forEachLine(std::string_view text, Visit visit) {
     // A last byte without its partner leaves the last line undecodable.
     auto unitsLine = [&](bool whole) {
       if (!units.empty() && units.back() == u'\r') units.pop_back();
-      std::string line;
-      try {
-        line = os::utf16ToUtf8(units);
-      } catch (const std::range_error&) {
-        whole = false;
-      }
-      visit(++number, line, whole);
+      const std::optional<std::string> line = os::utf16ToUtf8(units);
+      visit(++number, line ? *line : std::string(), whole && line.has_value());
       units.clear();
     };
     for (size_t at = 0; at + 1 < text.size(); at += 2) {

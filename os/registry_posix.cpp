@@ -12,9 +12,15 @@ namespace Velotrax::winreg {
 namespace {
 
 constexpr const char* kDefaultFile = "/etc/velotrax/registry.reg";
-constexpr long kFileNotFound = 2;        // ERROR_FILE_NOT_FOUND: no such key or value
-constexpr long kBadDatabase = 1009;      // ERROR_BADDB: the key's storage is damaged
-constexpr long kUnsupportedType = 1630;  // ERROR_UNSUPPORTED_TYPE: not a string value
+// The codes Windows gives, with its words for them.
+const os::OsFailure kFileNotFound{"", 2, "The system cannot find the file specified."};
+const os::OsFailure kBadDatabase{"", 1009, "The configuration registry database is corrupt."};
+const os::OsFailure kUnsupportedType{"", 1630, "Data of this type is not supported."};
+
+os::OsFailure failed(const char* step, os::OsFailure failure) {
+  failure.step = step;
+  return failure;
+}
 
 std::shared_ptr<RegistryFile> unusable(const std::string& path, const std::string& why) {
   auto file = std::make_shared<RegistryFile>();
@@ -25,10 +31,10 @@ std::shared_ptr<RegistryFile> unusable(const std::string& path, const std::strin
 
 // A missing file is an empty registry; one that cannot be read opens no key.
 std::shared_ptr<RegistryFile> readFile(const std::string& path) {
-  const os::FileRead file = os::readRegularFile(path);
-  if (file.status == os::FileRead::Status::missing) return std::make_shared<RegistryFile>();
-  if (file.status != os::FileRead::Status::ok) return unusable(path, file.error);
-  return std::make_shared<RegistryFile>(parseRegistryFile(file.content, path));
+  const os::OsResult<std::string> file = os::readRegularFile(path);
+  if (!file && os::isMissingFile(file.failure())) return std::make_shared<RegistryFile>();
+  if (!file) return unusable(path, file.failure().text);
+  return std::make_shared<RegistryFile>(parseRegistryFile(*file, path));
 }
 
 // The registry file now named by the environment; its warnings go out when it is first read.
@@ -56,12 +62,13 @@ struct RegKey::Impl {
   const FileKey* key;
 };
 
-RegKey RegKey::openLocalMachine(const std::u16string& path, const RegistryWarning& warn) {
+os::OsResult<RegKey> RegKey::openLocalMachine(const std::u16string& path,
+                                              const RegistryWarning& warn) {
   std::shared_ptr<const RegistryFile> file = currentFile(warn);
-  if (!file->usable) throw RegException(kOpenKeyFailed, kBadDatabase);
+  if (!file->usable) return failed(kOpenKeyStep, kBadDatabase);
   const FileKey* key = findKey(*file, u"HKEY_LOCAL_MACHINE\\" + path);
-  if (!key) throw RegException(kOpenKeyFailed, kFileNotFound);
-  if (key->damaged) throw RegException(kOpenKeyFailed, kBadDatabase);
+  if (!key) return failed(kOpenKeyStep, kFileNotFound);
+  if (key->damaged) return failed(kOpenKeyStep, kBadDatabase);
   return RegKey(std::make_unique<Impl>(Impl{std::move(file), key}));
 }
 
@@ -71,16 +78,16 @@ RegKey::~RegKey() = default;
 RegKey::RegKey(RegKey&& other) noexcept = default;
 RegKey& RegKey::operator=(RegKey&& other) noexcept = default;
 
-std::vector<std::u16string> RegKey::subkeyNames() const {
+os::OsResult<std::vector<std::u16string>> RegKey::subkeyNames() const {
   std::vector<std::u16string> names;
   for (const auto& subkey : impl_->key->subkeys) names.push_back(subkey->name);
   return names;
 }
 
-std::u16string RegKey::stringValue(const std::u16string& name) const {
+os::OsResult<std::u16string> RegKey::stringValue(const std::u16string& name) const {
   const FileKey::Value* value = impl_->key->value(name);
-  if (!value) throw RegException(kValueSizeFailed, kFileNotFound);
-  if (!value->isString) throw RegException(kValueSizeFailed, kUnsupportedType);
+  if (!value) return failed(kValueSizeStep, kFileNotFound);
+  if (!value->isString) return failed(kValueSizeStep, kUnsupportedType);
   return value->text;
 }
 

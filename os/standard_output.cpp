@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace Velotrax::os {
 
@@ -15,31 +14,33 @@ namespace {
 
 // Set at the first refusal; the process fails from then on.
 std::atomic<bool> refused{false};
+std::atomic<StandardOutputRefusal> reporter{nullptr};
 
-bool noteOutcome(bool written) {
+bool noteOutcome(const char* step, bool written) {
   if (written) return !refused.load();
   const int error = errno;
   if (error == EPIPE) _exit(1);
-  if (!refused.exchange(true)) {
-    const std::string message = "could not write to standard output" +
-                                (error ? ": " + std::string(std::strerror(error)) : "") + "\n";
-    std::fwrite(message.data(), 1, message.size(), stderr);
-    std::fflush(stderr);
-  }
+  const StandardOutputRefusal report = reporter.load();
+  if (!refused.exchange(true) && report)
+    report(OsFailure{step, error, error ? std::strerror(error) : ""});
   return false;
 }
 
 }  // namespace
 
+void onStandardOutputRefused(StandardOutputRefusal report) {
+  reporter.store(report);
+}
+
 bool writeStandardOutput(std::string_view text) {
   errno = 0;
   const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-  return noteOutcome(std::fflush(stdout) == 0 && written && !std::ferror(stdout));
+  return noteOutcome("fwrite", std::fflush(stdout) == 0 && written && !std::ferror(stdout));
 }
 
 bool flushStandardOutput() {
   errno = 0;
-  return noteOutcome(std::fflush(stdout) == 0 && !std::ferror(stdout));
+  return noteOutcome("fflush", std::fflush(stdout) == 0 && !std::ferror(stdout));
 }
 
 }  // namespace Velotrax::os

@@ -3,15 +3,23 @@
 
 #include <string_view>
 
+#include "system_error.h"
+
 namespace Velotrax::os {
+
+// Receives the first refusal of standard output, when it happens: the program says so in its
+// own words. Its text is the runtime library's (strerror); its code is 0 when the library gave
+// none. Until one is given, refusals are kept quiet (and still fail the process).
+using StandardOutputRefusal = void (*)(const OsFailure& failure);
+void onStandardOutputRefused(StandardOutputRefusal report);
 
 // Writes the text to standard output and hands it to the system at once. False when the
 // system refused it, now or at any earlier write or flush of this process.
 bool writeStandardOutput(std::string_view text);
 
 // Hands what standard output holds to the system. False as above. The first refusal is
-// reported on standard error at once; a reader that went away (a broken pipe) ends the process
-// quietly with status 1, as the pipe's signal does where it is not ignored.
+// reported at once; a reader that went away (a broken pipe) ends the process quietly with
+// status 1, as the pipe's signal does where it is not ignored.
 bool flushStandardOutput();
 
 // Keeps the standard descriptors that the program was started without occupied by a

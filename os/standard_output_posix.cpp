@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "standard_output.h"
+#include "unique_fd_posix.h"
 
 namespace Velotrax::os {
 
@@ -12,8 +13,8 @@ void holdStandardDescriptors() {
   // reads as empty, and writing to it fails with EBADF, as on the closed descriptor.
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
     if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    const int held = ::open("/dev/null", O_RDONLY);
-    if (held >= 0 && held != fd) ::close(held);
+    UniqueFd held(::open("/dev/null", O_RDONLY));
+    if (held.get() == fd) held.release();  // kept open for the rest of the process
   }
 }
 

@@ -5,13 +5,21 @@
 
 namespace Velotrax::os {
 
+std::string errorText(long code) {
+  return code == 0 ? std::string() : std::string(std::strerror(static_cast<int>(code)));
+}
+
 std::string lastErrorText() {
-  const int code = errno;
-  return code == 0 ? std::string() : std::string(std::strerror(code));
+  return errorText(errno);
 }
 
 long lastErrorCode() {
   return errno;
+}
+
+OsFailure lastFailure(std::string step) {
+  const long code = lastErrorCode();
+  return OsFailure{std::move(step), code, errorText(code)};
 }
 
 }  // namespace Velotrax::os

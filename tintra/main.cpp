@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "os/console.h"
+#include "os/console_output.h"
 #include "os/process.h"
 #include "os/standard_output.h"
 
@@ -44,6 +44,14 @@ const OptionEntry* findOption(std::string_view argument) {
 bool asksForHelp(std::string_view argument) {
   return argument == "--help" || argument == "-h" || argument == "/?" || argument == "-?" ||
          argument == "/h";
+}
+
+// Said on standard error, plainly, when standard output first refuses text.
+void reportRefusedOutput(const Velotrax::os::OsFailure& failure) {
+  const std::string message = "could not write to standard output" +
+                              (failure.code ? ": " + failure.text : std::string()) + "\n";
+  std::fwrite(message.data(), 1, message.size(), stderr);
+  std::fflush(stderr);
 }
 
 void writeOut(std::string_view text) {
@@ -113,6 +121,7 @@ int run(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  Velotrax::os::onStandardOutputRefused(reportRefusedOutput);
   Velotrax::os::holdStandardDescriptors();
   Velotrax::os::exitNow(run(argc, argv));
 }

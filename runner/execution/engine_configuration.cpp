@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
+#include "common/messages.h"
+#include "common/run_settings.h"
 #include "halcon/engine_client.h"
 
 namespace Velotrax {
@@ -37,8 +37,7 @@ void startDebugger(const RunSettings& settings) {
 
 }  // namespace
 
-void startEngine() {
-  const RunSettings& settings = runSettings();
+void startEngine(const RunSettings& settings) {
   const EngineClient& engine = engineClient();
   if (settings.verbose) printNormal("Loading HALCON library");
   throwIfFailed(engine.hinit(kHinitValue));
@@ -49,13 +48,12 @@ void startEngine() {
   if (!settings.noDefaultWindow) throwIfFailed(engine.hopenDefaultWindow());
 }
 
-void setProcedurePath(const std::string& procedurePath) {
-  if (runSettings().verbose) printNormal("Setting HDevEngine procedure path: " + procedurePath);
+void setProcedurePath(const std::string& procedurePath, bool verbose) {
+  if (verbose) printNormal("Setting HDevEngine procedure path: " + procedurePath);
   throwIfFailed(engineClient().haddProcedurePath(procedurePath.c_str()));
 }
 
-void applyEngineAttributes() {
-  const RunSettings& settings = runSettings();
+void applyEngineAttributes(const RunSettings& settings) {
   if (settings.debug) startDebugger(settings);
   if (settings.ignoreUnresolvedLines)
     setIntegerAttribute("ignore_unresolved_lines", 1, settings.verbose);

@@ -4,15 +4,17 @@
 
 #include <string>
 
+#include "common/run_settings.h"
+
 namespace Velotrax {
 
 // Engine start: hinit, verbosity, fullscreen, output handlers, the default window.
-void startEngine();
+void startEngine(const RunSettings& settings);
 
 // Hands the engine the procedure path text in one call.
-void setProcedurePath(const std::string& procedurePath);
+void setProcedurePath(const std::string& procedurePath, bool verbose);
 
 // The debugger settings, then the script-handling attributes.
-void applyEngineAttributes();
+void applyEngineAttributes(const RunSettings& settings);
 
 }  // namespace Velotrax

@@ -4,9 +4,8 @@
 #include <sstream>
 #include <string>
 
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
-#include "watch/import_scanner.h"
+#include "common/messages.h"
+#include "execution/import_scanner.h"
 
 namespace Velotrax {
 
@@ -42,9 +41,9 @@ std::string procedureOf(const std::string& name) {
 
 }  // namespace
 
-void reportEngineException(const HDEException& exception) {
+void reportEngineException(const HDEException& exception, const ScriptSearch& search,
+                           const std::string& scriptPath) {
   const EngineErrorRecord& record = exception.record();
-  const std::string& scriptPath = runSettings().scriptPath;
   std::ostringstream report;
   report << "caught an unhandled exception while executing \"" << scriptPath
          << "\": " << exception.what() << "\n";
@@ -63,7 +62,7 @@ void reportEngineException(const HDEException& exception) {
 
   if (line > 0 && record.procName) {
     const std::vector<std::string> lines =
-        findProcedureLines(scriptPath, procedureOf(record.procName));
+        findProcedureLines(search, scriptPath, procedureOf(record.procName));
     report << "\n";
     for (int64_t i = int64_t{line} - kLinesBefore; i <= int64_t{line} + kLinesAfter; ++i) {
       if (i < 1 || i > static_cast<int64_t>(lines.size())) continue;

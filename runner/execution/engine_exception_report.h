@@ -2,12 +2,16 @@
 // the failing procedure around the failing line.
 #pragma once
 
+#include <string>
+
+#include "execution/import_scanner.h"
 #include "halcon/hde_exception.h"
 
 namespace Velotrax {
 
 // Writes the report as one error message. Throws when the failing line number does not fit or
 // the procedure's file cannot be read; the caller then drops the report.
-void reportEngineException(const HDEException& exception);
+void reportEngineException(const HDEException& exception, const ScriptSearch& search,
+                           const std::string& scriptPath);
 
 }  // namespace Velotrax

@@ -3,9 +3,9 @@
 #include <sstream>
 #include <string>
 
+#include "common/messages.h"
+#include "common/run_settings.h"
 #include "engine_exception_report.h"
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
 #include "halcon/hde_exception.h"
 #include "os/clock.h"
 
@@ -135,20 +135,20 @@ bool printOutputs(ProcedureHandle procedure, ProcedureCallHandle call) {
   return true;
 }
 
-bool runProcedure(const std::vector<ProcedureArgument>& arguments, int& elapsedMs) {
-  const RunSettings& settings = runSettings();
+bool runProcedure(const RunSettings& settings, const LocatedScript& script,
+                  const std::vector<ProcedureArgument>& arguments, int& elapsedMs) {
   const EngineClient& engine = engineClient();
-  if (settings.verbose) printNormal("Loading procedure: " + settings.procedureName);
+  if (settings.verbose) printNormal("Loading procedure: " + script.procedureName);
 
   ProcedureHandle created = nullptr;
   const int64_t loadStart = os::monotonicNanoseconds();
-  EngineErrorRecord* failed = engine.hcreateProcedure(settings.procedureName.c_str(), &created);
+  EngineErrorRecord* failed = engine.hcreateProcedure(script.procedureName.c_str(), &created);
   const int loadMs = elapsedSince(loadStart);
   throwIfFailed(failed);
   // Declared before the call, so the call is released first.
   const ProcedureHolder procedure = holdProcedure(created);
 
-  const ProcedureSignature signature = signatureOf(procedure.get(), settings.procedureName);
+  const ProcedureSignature signature = signatureOf(procedure.get(), script.procedureName);
   const std::string text = signatureText(signature);
   if (settings.checkonly) {
     if (settings.verbose)
@@ -189,25 +189,24 @@ bool runProcedure(const std::vector<ProcedureArgument>& arguments, int& elapsedM
   return false;
 }
 
-bool runProgram(int& elapsedMs) {
-  const RunSettings& settings = runSettings();
+bool runProgram(const RunSettings& settings, const std::string& programPath, int& elapsedMs) {
   const EngineClient& engine = engineClient();
-  if (settings.verbose) printNormal("Loading program: " + settings.programPath);
+  if (settings.verbose) printNormal("Loading program: " + programPath);
 
   ProgramHandle created = nullptr;
   const int64_t loadStart = os::monotonicNanoseconds();
-  EngineErrorRecord* failed = engine.hcreateProgram(settings.programPath.c_str(), &created);
+  EngineErrorRecord* failed = engine.hcreateProgram(programPath.c_str(), &created);
   const int loadMs = elapsedSince(loadStart);
   throwIfFailed(failed);
   const ProgramHolder program = holdProgram(created);
 
   if (settings.checkonly) {
     if (settings.verbose)
-      printNormal("Successfully loaded program: " + settings.programPath + " (" +
-                  std::to_string(loadMs) + "ms)");
+      printNormal("Successfully loaded program: " + programPath + " (" + std::to_string(loadMs) +
+                  "ms)");
     return true;
   }
-  if (settings.verbose) printNormal("Calling program: " + settings.programPath);
+  if (settings.verbose) printNormal("Calling program: " + programPath);
 
   ProgramCallHandle createdCall = nullptr;
   throwIfFailed(engine.hcreateProgramCall(program.get(), &createdCall));
@@ -223,32 +222,39 @@ bool runProgram(int& elapsedMs) {
 
 }  // namespace
 
-bool runScript(const std::vector<ProcedureArgument>& arguments, int& elapsedMs) {
+ScriptSearch scriptSearch(const RunRequest& request) {
+  return {request.script.procedureDirectories, request.halconroot, request.settings.verbose};
+}
+
+bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
+               int& elapsedMs) {
   elapsedMs = -1;
-  const RunSettings& settings = runSettings();
+  const RunSettings& settings = request.settings;
+  const LocatedScript& script = request.script;
   if (settings.queryMode) return false;
   try {
-    if (!settings.procedureName.empty()) return runProcedure(arguments, elapsedMs);
-    if (!settings.programPath.empty()) return runProgram(elapsedMs);
+    if (!script.procedureName.empty()) return runProcedure(settings, script, arguments, elapsedMs);
+    if (!script.programPath.empty()) return runProgram(settings, script.programPath, elapsedMs);
     return false;  // a program that was not found: its warning has been written
   } catch (const HDEException& e) {
     if (e.record().type != kEngineExceptionType) throw;
     try {
-      reportEngineException(e);
+      reportEngineException(e, scriptSearch(request), script.scriptPath);
     } catch (...) {
     }
     return false;
   }
 }
 
-void reportRunResult(bool success, int elapsedMs) {
-  const RunSettings& settings = runSettings();
+void reportRunResult(const RunRequest& request, bool success, int elapsedMs) {
+  const RunSettings& settings = request.settings;
+  const LocatedScript& script = request.script;
   std::ostringstream line;
   line << (settings.checkonly ? "Check of " : "Execution of ");
-  if (!settings.procedureName.empty())
-    line << "procedure " << settings.procedureName;
-  else if (!settings.programPath.empty())
-    line << "program " << settings.programPath;
+  if (!script.procedureName.empty())
+    line << "procedure " << script.procedureName;
+  else if (!script.programPath.empty())
+    line << "program " << script.programPath;
   else
     line << "program " << settings.scriptArgument;  // not found: named as typed
   line << (success ? " succeeded" : " failed");

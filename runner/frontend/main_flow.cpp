@@ -1,11 +1,14 @@
 #include "main_flow.h"
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "console.h"
+#include "common/file_system.h"
+#include "common/messages.h"
+#include "common/run_settings.h"
 #include "execution/engine_configuration.h"
 #include "execution/tuple_parser.h"
 #include "halcon/engine_client.h"
@@ -16,7 +19,6 @@
 #include "os/environment.h"
 #include "os/process.h"
 #include "os/standard_output.h"
-#include "run_settings.h"
 #include "script_location.h"
 #include "watch/run_driver.h"
 
@@ -28,23 +30,17 @@ namespace {
 // leaves the engine to its children, and stays in the start directory: a child reads the same
 // command line, and its relative paths name what they named for the parent. A query needs no
 // script.
-void runSetUp(const RunSettings& settings) {
-  engineClient();
-  if (!settings.separate) startEngine();
-  if (settings.queryMode) return;
-  const std::string procedurePath = locateScript();
-  if (!settings.separate) enterScriptDirectory();
-  buildWatchList();
+LocatedScript runSetUp(const RunSettings& settings) {
+  bindEngineClient(settings.verbose);
+  if (!settings.separate) startEngine(settings);
+  if (settings.queryMode) return {};
+  LocatedScript script = locateScript(settings);
   if (!settings.separate) {
-    setProcedurePath(procedurePath);
-    applyEngineAttributes();
+    enterScriptDirectory(script, settings.verbose);
+    setProcedurePath(procedurePathText(script), settings.verbose);
+    applyEngineAttributes(settings);
   }
-}
-
-std::string argumentText(const std::vector<std::string>& tokens) {
-  std::string text;
-  for (size_t i = 0; i < tokens.size(); ++i) text += (i ? " " : "") + tokens[i];
-  return text;
+  return script;
 }
 
 // The parser's message, its column counted from 1, the text and a caret under the position.
@@ -54,6 +50,14 @@ std::string caretMessage(const ParseException& e, const std::string& text) {
           << text << "\n"
           << std::string(static_cast<size_t>(e.position() > 0 ? e.position() : 0), ' ') << "^\n";
   return message.str();
+}
+
+// Said on standard error, plainly, when standard output first refuses text.
+void reportRefusedOutput(const os::OsFailure& failure) {
+  const std::string message = "could not write to standard output" +
+                              (failure.code ? ": " + failure.text : std::string()) + "\n";
+  std::fwrite(message.data(), 1, message.size(), stderr);
+  std::fflush(stderr);
 }
 
 // Answers --get-version on standard output; false when the answer is empty.
@@ -68,10 +72,11 @@ bool runQuery(const RunSettings& settings) {
 }
 
 int runStages(const RunSettings& settings) {
-  if (!prepareHalconEnvironment()) return 1;
-  runSetUp(settings);
+  const std::optional<std::string> halconroot = prepareHalconEnvironment(settings);
+  if (!halconroot) return 1;
+  const LocatedScript script = runSetUp(settings);
 
-  const std::string text = argumentText(settings.scriptArguments);
+  const std::string text = joined(settings.scriptArguments, " ");
   std::vector<ProcedureArgument> arguments;
   try {
     parseArgumentList(text, PassMode::check);
@@ -83,7 +88,7 @@ int runStages(const RunSettings& settings) {
 
   const bool answered = runQuery(settings);
   if (settings.queryMode) return answered ? 0 : 1;
-  return runDriver(arguments) ? 0 : 1;
+  return runDriver({settings, script, *halconroot}, arguments) ? 0 : 1;
 }
 
 }  // namespace
@@ -116,6 +121,7 @@ int mainBody(int argc, const char* const argv[]) {
 }
 
 void runEntry(int argc, const char* const argv[]) {
+  os::onStandardOutputRefused(reportRefusedOutput);
   os::holdStandardDescriptors();
   const int status = mainBody(argc, argv);
   const RunSettings& settings = runSettings();

@@ -7,7 +7,8 @@
 #include <boost/filesystem/operations.hpp>
 #include <boost/program_options.hpp>
 
-#include "console.h"
+#include "common/file_system.h"
+#include "common/messages.h"
 #include "os/dialogs.h"
 #include "os/environment.h"
 
@@ -102,16 +103,6 @@ std::vector<std::string> tokenList(int argc, const char* const argv[], RunSettin
 template <typename T>
 T valueOf(const po::variables_map& values, const char* name) {
   return values.count(name) ? values[name].as<T>() : T{};
-}
-
-bool isDirectory(const std::string& path) {
-  boost::system::error_code ignored;
-  return fs::is_directory(path, ignored);
-}
-
-bool isRegularFile(const std::string& path) {
-  boost::system::error_code ignored;
-  return fs::is_regular_file(path, ignored);
 }
 
 // The procedure path entries are checked as the engine will get them; the warnings name them

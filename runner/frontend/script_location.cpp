@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "console.h"
-#include "run_settings.h"
+#include "common/file_system.h"
+#include "common/messages.h"
 
 namespace fs = boost::filesystem;
 
@@ -71,12 +71,6 @@ std::optional<std::string> firstCandidate(const std::optional<fs::path>& directo
   return std::nullopt;
 }
 
-std::string joined(const std::vector<std::string>& entries) {
-  std::string text;
-  for (size_t i = 0; i < entries.size(); ++i) text += (i ? ";" : "") + entries[i];
-  return text;
-}
-
 // A FIFO, device or socket named as the script would stall or flood whatever reads it; a
 // directory or a missing file is left to the engine's own message.
 void refuseUnreadableScript(const std::string& scriptFile) {
@@ -88,8 +82,8 @@ void refuseUnreadableScript(const std::string& scriptFile) {
 
 }  // namespace
 
-std::string locateScript() {
-  RunSettings& settings = runSettings();
+LocatedScript locateScript(const RunSettings& settings) {
+  LocatedScript located;
   const ScriptName script = splitScriptName(settings.scriptArgument);
   const fs::path typedFile(script.fileName);
   std::string extension = typedFile.extension().string();
@@ -104,12 +98,11 @@ std::string locateScript() {
 
   std::string suffix;
   std::string scriptFile;
-  settings.procedureDirectories.clear();
   if (fs::path(script.name).is_absolute()) {
     const auto found = firstCandidate(std::nullopt, script.name, suffixes, suffix);
     if (!found) printError("warning: could not find file " + script.name);
     scriptFile = found.value_or(script.name);
-    settings.procedureDirectories.push_back(fs::path(scriptFile).parent_path().string());
+    located.procedureDirectories.push_back(fs::path(scriptFile).parent_path().string());
   } else {
     std::optional<std::string> found;
     fs::path directory = fs::current_path();
@@ -122,7 +115,7 @@ std::string locateScript() {
     }
     if (found) {
       scriptFile = *found;
-      settings.procedureDirectories.push_back(fs::path(scriptFile).parent_path().string());
+      located.procedureDirectories.push_back(fs::path(scriptFile).parent_path().string());
     } else if (settings.searchParent) {
       printError("warning: could not find file " + script.name +
                  " in current directory or any parent directory");
@@ -133,37 +126,31 @@ std::string locateScript() {
   refuseUnreadableScript(scriptFile);
   if (!suffix.empty()) extension = suffix;
   for (const std::string& entry : settings.proceduresPath)
-    settings.procedureDirectories.push_back(entry);
+    located.procedureDirectories.push_back(entry);
 
-  settings.procedureName.clear();
-  settings.programPath.clear();
   if (!script.procedure.empty())
-    settings.procedureName = script.procedure;
+    located.procedureName = script.procedure;
   else if (boost::algorithm::iequals(extension, ".hdev") ||
            boost::algorithm::iequals(extension, ".dev"))
-    settings.programPath = scriptFile;
+    located.programPath = scriptFile;
   else
-    settings.procedureName = stem;
-  settings.scriptPath = scriptFile;
-  settings.locatedScript = scriptFile.empty() || script.procedure.empty()
-                               ? scriptFile
-                               : scriptFile + ":" + script.procedure;
-  return joined(settings.procedureDirectories);
+    located.procedureName = stem;
+  located.scriptPath = scriptFile;
+  located.childScript = scriptFile.empty() || script.procedure.empty()
+                            ? scriptFile
+                            : scriptFile + ":" + script.procedure;
+  return located;
 }
 
-void enterScriptDirectory() {
-  const RunSettings& settings = runSettings();
-  if (settings.procedureDirectories.empty()) return;
-  const std::string& directory = settings.procedureDirectories.front();
-  if (settings.verbose) printNormal("Setting working directory to " + directory);
+std::string procedurePathText(const LocatedScript& script) {
+  return joined(script.procedureDirectories, ";");
+}
+
+void enterScriptDirectory(const LocatedScript& script, bool verbose) {
+  if (script.procedureDirectories.empty()) return;
+  const std::string& directory = script.procedureDirectories.front();
+  if (verbose) printNormal("Setting working directory to " + directory);
   fs::current_path(directory);
-}
-
-void buildWatchList() {
-  RunSettings& settings = runSettings();
-  settings.watchList = settings.procedureDirectories;
-  settings.watchList.insert(settings.watchList.end(), settings.watchDirs.begin(),
-                            settings.watchDirs.end());
 }
 
 }  // namespace Velotrax

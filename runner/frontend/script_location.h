@@ -1,19 +1,20 @@
-// Turns the script as typed into program or procedure, procedure directories and watch list,
-// and makes the script's directory the working directory.
+// Turns the script as typed into program or procedure and procedure directories, and makes the
+// script's directory the working directory.
 #pragma once
 
 #include <string>
 
+#include "common/run_settings.h"
+
 namespace Velotrax {
 
-// Fills procedureName, programPath, scriptPath and procedureDirectories; returns the
-// procedure path text (the directories joined with ';').
-std::string locateScript();
+// Finds the script `settings.scriptArgument` names (warning when it is not found).
+LocatedScript locateScript(const RunSettings& settings);
+
+// The procedure path text the engine is handed: the procedure directories joined with ';'.
+std::string procedurePathText(const LocatedScript& script);
 
 // Makes the first procedure directory the working directory, if there is one.
-void enterScriptDirectory();
-
-// watchList = procedureDirectories followed by the --watch-dirs entries.
-void buildWatchList();
+void enterScriptDirectory(const LocatedScript& script, bool verbose);
 
 }  // namespace Velotrax

@@ -6,8 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
+#include "common/messages.h"
 #include "halcon_platform.h"
 #include "os/file_version.h"
 #include "os/module.h"
@@ -30,32 +29,29 @@ std::string libraryFileName(const std::string& base) {
 }
 
 // With --verbose, the failed step and its error number.
-void trace(const os::OsFailure& failure) {
-  if (runSettings().verbose && !failure.step.empty())
+void trace(const os::OsFailure& failure, bool verbose) {
+  if (verbose && !failure.step.empty())
     printError("Error in " + failure.step + ": " + std::to_string(failure.code));
 }
 
 // The version of the vision library the search order finds.
-os::FileVersion activeHalconVersion() {
+os::FileVersion activeHalconVersion(bool verbose) {
   const std::string fileName = libraryFileName("halconcpp");
-  os::OsFailure failure;
-  os::Module library = os::Module::loadByName(fileName, failure);
+  os::OsResult<os::Module> library = os::Module::loadByName(fileName);
   if (!library) {
-    trace(failure);
-    fail("Could not load " + fileName + ": " + failure.text);
+    trace(library.failure(), verbose);
+    fail("Could not load " + fileName + ": " + library.failure().text);
   }
-  library.keepLoaded();  // a failed attempt unloads nothing it loaded
-  const std::string path = library.path(failure);
-  if (path.empty()) {
-    trace(failure);
-    fail("could not find path of " + fileName);
-  }
-  const std::optional<os::FileVersion> version = os::fileVersion(path, failure);
+  library->keepLoaded();  // a failed attempt unloads nothing it loaded
+  const os::OsResult<std::string> path = library->path();
+  if (!path) trace(path.failure(), verbose);
+  if (!path || path->empty()) fail("could not find path of " + fileName);
+  const os::OsResult<os::FileVersion> version = os::fileVersion(*path);
   if (!version) {
-    trace(failure);
+    trace(version.failure(), verbose);
     fail("could not determine version of " + fileName);
   }
-  library.unload();
+  library->unload();
   return *version;
 }
 
@@ -73,19 +69,20 @@ std::optional<std::string> findBridge(const std::string& fileName) {
   return std::nullopt;
 }
 
-std::string unsupportedVersionMessage(const os::FileVersion& version, const std::string& details) {
+std::string unsupportedVersionMessage(const os::FileVersion& version, const std::string& details,
+                                      bool verbose) {
   const std::string product(kProductName);
   std::ostringstream message;
   message << "HALCON " << version.major << "." << version.minor << " is not supported by this "
           << "version of " << product << " or HALCON was not (auto-)detected correctly. Hint: "
           << "You can switch between different HALCON versions manually with the "
           << "--halconversion (short: -n) command line flag.\n";
-  if (!runSettings().verbose)
+  if (!verbose)
     message << "To get detailed information on this error, start " << product
             << " again with the --verbose (short: -v) command line flag.\n";
   message << "Please contact " << kSupportContact
           << " if you need further assistance with an unknown HALCON version.";
-  if (runSettings().verbose) message << "\n Details: " << details;
+  if (verbose) message << "\n Details: " << details;
   return message.str();
 }
 
@@ -98,25 +95,25 @@ void bind(const os::Module& bridge, const char* name, Entry& entry) {
 
 }  // namespace
 
-EngineClient loadEngineClient() {
+EngineClient loadEngineClient(bool verbose) {
   EngineClient client;
-  const os::FileVersion version = activeHalconVersion();
+  const os::FileVersion version = activeHalconVersion(verbose);
   const std::string fileName = "brimlet-" + std::to_string(version.major) + "." +
                                std::to_string(version.minor) + kHalconPlatform.librarySuffix;
   const std::optional<std::string> path = findBridge(fileName);
   if (!path)
-    fail(unsupportedVersionMessage(version, "could not find the helper library " + fileName));
+    fail(unsupportedVersionMessage(version, "could not find the helper library " + fileName,
+                                   verbose));
 
-  os::OsFailure failure;
-  os::Module bridge = os::Module::loadByPath(*path, failure);
-  if (!bridge) fail("Could not load " + *path + ": " + failure.text);
-  bridge.keepLoaded();  // the bridge stays until the process ends
+  os::OsResult<os::Module> bridge = os::Module::loadByPath(*path);
+  if (!bridge) fail("Could not load " + *path + ": " + bridge.failure().text);
+  bridge->keepLoaded();  // the bridge stays until the process ends
 
   // In resolution order; the first name missing ends the binding.
-#define VELOTRAX_BIND(name, result, parameters) bind(bridge, #name, client.name);
+#define VELOTRAX_BIND(name, result, parameters) bind(*bridge, #name, client.name);
   BRIMLET_EXPORTS(VELOTRAX_BIND)
 #undef VELOTRAX_BIND
-  client.module = std::make_shared<os::Module>(std::move(bridge));
+  client.module = std::make_shared<os::Module>(std::move(*bridge));
   return client;
 }
 

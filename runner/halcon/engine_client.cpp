@@ -25,12 +25,17 @@ std::shared_ptr<std::remove_pointer_t<Handle>> hold(Handle handle, void (*releas
 
 }  // namespace
 
-const EngineClient& engineClient() {
+const EngineClient& bindEngineClient(bool verbose) {
   if (const EngineClient* created = client.load(std::memory_order_acquire)) return *created;
   // Concurrent first callers wait; a failed attempt leaves the client uncreated for the next.
   std::lock_guard<std::mutex> guard(clientLock);
-  if (!client.load()) client.store(new EngineClient(loadEngineClient()), std::memory_order_release);
+  if (!client.load())
+    client.store(new EngineClient(loadEngineClient(verbose)), std::memory_order_release);
   return *client.load();
+}
+
+const EngineClient& engineClient() {
+  return bindEngineClient(false);
 }
 
 void installEngineClient(const EngineClient& fake) {

@@ -28,6 +28,9 @@ struct EngineClient {
 // concurrent first calls, retried after a failure). Loading failures are std::runtime_error.
 const EngineClient& engineClient();
 
+// The same, where the caller says whether a first load traces its failures in detail.
+const EngineClient& bindEngineClient(bool verbose);
+
 // Makes `client` the process's client without loading anything, in place of any earlier one:
 // for tests that drive the runner against fake entries.
 void installEngineClient(const EngineClient& client);

@@ -2,11 +2,13 @@
 
 #include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
+#include <optional>
 #include <sstream>
 #include <string>
 
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
+#include "common/file_system.h"
+#include "common/messages.h"
+#include "common/run_settings.h"
 #include "halcon_platform.h"
 #include "installations.h"
 #include "os/environment.h"
@@ -18,26 +20,16 @@ namespace fs = boost::filesystem;
 
 namespace {
 
-bool isDirectory(const fs::path& path) {
-  boost::system::error_code ignored;
-  return fs::is_directory(path, ignored);
-}
-
-bool isRegularFile(const fs::path& path) {
-  boost::system::error_code ignored;
-  return fs::is_regular_file(path, ignored);
-}
-
 void setVariable(const std::string& name, const std::string& value, bool verbose) {
   const std::string setting = "Setting internal environment variable " + name + " to " + value;
   if (verbose) printNormal(setting);
-  std::string error;
-  if (!os::setEnvironment(name, value, &error)) printError(setting + " failed: " + error);
+  if (const std::optional<os::OsFailure> failure = os::setEnvironment(name, value))
+    printError(setting + " failed: " + failure->text);
 }
 
 // The root the run uses: --halconroot, a registered installation, or the inherited HALCONROOT.
 // False when --halconversion matches no installation.
-bool chooseRoot(RunSettings& settings, const std::string& inherited, std::string& root) {
+bool chooseRoot(const RunSettings& settings, const std::string& inherited, std::string& root) {
   if (settings.halconversion.empty()) {
     root = settings.halconroot.empty() ? inherited : settings.halconroot;
     return true;
@@ -109,12 +101,10 @@ void traceEnvironment(const std::string& root) {
 
 }  // namespace
 
-bool prepareHalconEnvironment() {
-  RunSettings& settings = runSettings();
+std::optional<std::string> prepareHalconEnvironment(const RunSettings& settings) {
   const std::string inherited = os::getEnvironment("HALCONROOT");
   std::string root;
-  if (!chooseRoot(settings, inherited, root)) return false;
-  settings.halconroot = root;
+  if (!chooseRoot(settings, inherited, root)) return std::nullopt;
   if (root != inherited) setVariable("HALCONROOT", root, settings.verbose);
 
   const fs::path libraryDirectory =
@@ -124,15 +114,14 @@ bool prepareHalconEnvironment() {
   const std::string directory = libraryDirectory.string();
   if (settings.verbose)
     printNormal("Setting search path for HALCON shared libraries to \"" + directory + "\"");
-  os::OsFailure failure;
-  if (!os::setDllDirectory(directory, failure)) {
-    printError("Could not set DLL search directory " + directory + ": " + failure.text);
+  if (const std::optional<os::OsFailure> failure = os::setDllDirectory(directory)) {
+    printError("Could not set DLL search directory " + directory + ": " + failure->text);
     printError("Could not set DLL search directory " + directory +
                ". Probably the wrong HALCON library will be used.");
   }
 
   if (settings.verbose) traceEnvironment(root);
-  return true;
+  return root;
 }
 
 }  // namespace Velotrax

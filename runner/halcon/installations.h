@@ -24,7 +24,8 @@ std::vector<std::u16string> matchingVersions(std::vector<std::u16string> names,
 
 // The installations whose version begins with `version` (UTF-8), best first. A registry that
 // cannot be read is reported and gives none; a damaged matching installation throws
-// winreg::RegException; a version that is not UTF-8 throws std::range_error.
+// std::runtime_error naming the registry call that failed; a version that is not UTF-8, or a
+// registered text that is no valid UTF-16, throws std::range_error("bad conversion").
 std::vector<InstallationRecord> findInstallations(const std::string& version);
 
 }  // namespace Velotrax

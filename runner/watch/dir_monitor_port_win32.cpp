@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include <boost/filesystem/path.hpp>
 #include <boost/system/system_error.hpp>
@@ -13,6 +13,7 @@
 #include "dir_monitor_impl.h"
 #include "dir_monitor_port.h"
 #include "os/unique_handle_win32.h"
+#include "os/utf16.h"
 
 namespace Velotrax {
 
@@ -27,7 +28,6 @@ constexpr DWORD kFilter = 0x1FF;      // every FILE_NOTIFY_CHANGE_* bit from fil
 // The same without FILE_NOTIFY_CHANGE_EA (0x80), for systems that refuse that bit (Wine does).
 constexpr DWORD kFilterWithoutEa = 0x17F;
 constexpr DWORD kBufferSize = 1024;
-constexpr int kLocalConversionSize = 1024;
 
 [[noreturn]] void fail(DWORD error, const char* where) {
   throw boost::system::system_error(static_cast<int>(error), boost::system::system_category(),
@@ -69,21 +69,6 @@ BOOL startRead(WatchedDirectory& watched) {
 
 ChangeKind kindOf(DWORD action) {
   return action >= 1 && action <= 5 ? static_cast<ChangeKind>(action) : ChangeKind::none;
-}
-
-std::string to_utf8(const wchar_t* text, int length) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, NULL, 0, NULL, NULL);
-  if (size == 0) fail(GetLastError(), "to_utf8: WideCharToMultiByte failed");
-  char local[kLocalConversionSize];
-  std::vector<char> heap;
-  char* target = local;
-  if (size > kLocalConversionSize) {
-    heap.resize(static_cast<size_t>(size));
-    target = heap.data();
-  }
-  const int written = WideCharToMultiByte(CP_UTF8, 0, text, length, target, size, NULL, NULL);
-  if (written == 0) fail(GetLastError(), "to_utf8: WideCharToMultiByte failed");
-  return std::string(target, static_cast<size_t>(written));
 }
 
 class CompletionPort final : public dir_monitor_port {
@@ -158,9 +143,11 @@ class CompletionPort final : public dir_monitor_port {
       std::memcpy(&record, records + offset, sizeof record);
       const DWORD nameOffset = offset + offsetof(FILE_NOTIFY_INFORMATION, FileName);
       if (nameOffset + record.FileNameLength > bytes) break;  // never read past what arrived
-      std::vector<wchar_t> name(record.FileNameLength / sizeof(wchar_t));
-      std::memcpy(name.data(), records + nameOffset, name.size() * sizeof(wchar_t));
-      const std::string entry = to_utf8(name.data(), static_cast<int>(name.size()));
+      // The name is UTF-16; one with an unpaired surrogate is still a change, reported under
+      // the name with U+FFFD in its place, which no file the runner knows has.
+      std::u16string name(record.FileNameLength / sizeof(char16_t), u'\0');
+      std::memcpy(name.data(), records + nameOffset, name.size() * sizeof(char16_t));
+      const std::string entry = os::utf16ToUtf8Replacing(name);
       owner.queueEvent(
           {(boost::filesystem::path(directory) / entry).string(), kindOf(record.Action)});
       if (record.NextEntryOffset == 0) break;

@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "child_run.h"
+#include "common/messages.h"
+#include "common/run_settings.h"
+#include "execution/import_scanner.h"
 #include "execution/script_run.h"
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
-#include "import_scanner.h"
 #include "os/console_input.h"
 #include "os/environment.h"
 #include "watch_loop.h"
@@ -24,32 +24,38 @@ bool runSeparately(const RunSettings& settings, WatchState* watch) {
 
 }  // namespace
 
-bool runDriver(const std::vector<ProcedureArgument>& arguments) {
-  const RunSettings& settings = runSettings();
+bool runDriver(const RunRequest& request, const std::vector<ProcedureArgument>& arguments) {
+  const RunSettings& settings = request.settings;
+  const LocatedScript& script = request.script;
   const bool separate = settings.separate && !settings.isChildProcess;
   // The child is to run what was located here: it starts in the script's directory, where a
   // relative name would be looked for again, and a script chosen in the dialog is on no command
   // line.
-  if (separate && !settings.locatedScript.empty())
-    os::setEnvironment(kLocatedScriptVariable, settings.locatedScript);
+  if (separate && !script.childScript.empty())
+    os::setEnvironment(kLocatedScriptVariable, script.childScript);
   if (!settings.watch) {
     // The separate-mode parent never started the engine: its one run happens in a child.
     int elapsedMs = -1;
-    const bool ok = separate ? runSeparately(settings, nullptr) : runScript(arguments, elapsedMs);
-    reportRunResult(ok, elapsedMs);
+    const bool ok =
+        separate ? runSeparately(settings, nullptr) : runScript(request, arguments, elapsedMs);
+    reportRunResult(request, ok, elapsedMs);
     return ok;
   }
 
+  // The procedure directories, the --watch-dirs entries, then the script's imports.
   WatchLoop loop;
-  loop.directories = settings.watchList;
-  for (std::string& imported : scanScriptImports(settings.scriptPath))
+  loop.directories = script.procedureDirectories;
+  loop.directories.insert(loop.directories.end(), settings.watchDirs.begin(),
+                          settings.watchDirs.end());
+  for (std::string& imported : scanScriptImports(scriptSearch(request), script.scriptPath))
     loop.directories.push_back(std::move(imported));
   loop.state = std::make_shared<WatchState>();
   WatchState* state = loop.state.get();
-  loop.run = [&arguments, &settings, separate, state](int& elapsedMs) {
-    return separate ? runSeparately(settings, state) : runScript(arguments, elapsedMs);
+  loop.run = [&request, &arguments, &settings, separate, state](int& elapsedMs) {
+    return separate ? runSeparately(settings, state) : runScript(request, arguments, elapsedMs);
   };
-  loop.report = reportRunResult;
+  loop.report = [&request](bool ok, int elapsedMs) { reportRunResult(request, ok, elapsedMs); };
+  loop.verbose = settings.verbose;
   const std::unique_ptr<os::ConsoleInput> keys = os::ConsoleInput::forStandardInput();
   loop.keys = keys.get();
   return runWatchLoop(loop);

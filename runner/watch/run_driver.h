@@ -4,11 +4,12 @@
 
 #include <vector>
 
+#include "execution/script_run.h"
 #include "execution/tuple_parser.h"
 
 namespace Velotrax {
 
 // True when the run succeeded, or when watch mode ended normally.
-bool runDriver(const std::vector<ProcedureArgument>& arguments);
+bool runDriver(const RunRequest& request, const std::vector<ProcedureArgument>& arguments);
 
 }  // namespace Velotrax

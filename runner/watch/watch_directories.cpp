@@ -6,9 +6,8 @@
 
 #include <boost/asio/io_context.hpp>
 
+#include "common/messages.h"
 #include "dir_monitor.h"
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
 
 namespace Velotrax {
 
@@ -52,7 +51,7 @@ void WatchStop::detach() {
 
 void watchDirectories(const std::vector<std::string>& directories, const WatchCallbacks& callbacks,
                       WatchStop* stop) {
-  const bool verbose = runSettings().verbose;
+  const bool verbose = callbacks.verbose;
   boost::asio::io_context context;
   DirectoryMonitor monitor(context);
   bool all = true;

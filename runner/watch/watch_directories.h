@@ -14,6 +14,9 @@ namespace Velotrax {
 
 // Who hears what while a watch goes on; both optional.
 struct WatchCallbacks {
+  // Whether the console hears each directory added, the start of the watch and why a directory
+  // was skipped.
+  bool verbose = false;
   // Every directory that can be watched is watched now; `all` is false when some could not be.
   std::function<void(bool all)> watching;
   // A change of `path` (a directory's entry; the directory itself, or empty, when it is not

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "frontend/console.h"
+#include "common/messages.h"
 #include "halcon/engine_client.h"
 #include "os/console_input.h"
 
@@ -50,7 +50,7 @@ bool runWatchLoop(const WatchLoop& loop) {
     // has appeared since is watched.
     if (state.watcher && !state.watcher->watchesAll()) state.stopWatcher();
     if (!state.watcher)
-      state.watcher = std::make_unique<Watcher>(state, loop.directories, loop.watch);
+      state.watcher = std::make_unique<Watcher>(state, loop.directories, loop.watch, loop.verbose);
     else
       printNormal(kWatchMessage);
 

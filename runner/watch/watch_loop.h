@@ -26,6 +26,7 @@ struct WatchLoop {
   std::shared_ptr<WatchState> state;
   // How the watcher watches.
   WatchFunction watch = watchDirectories;
+  bool verbose = false;
 };
 
 // Runs passes until ESC or a failed watch; true then. Engine errors from unloading procedures,

@@ -1,9 +1,23 @@
 #include "watch_state.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "os/event.h"
 #include "watcher.h"
 
 namespace Velotrax {
+
+namespace {
+
+std::unique_ptr<os::Event> newEvent() {
+  os::OsResult<os::Event> event = os::Event::create();
+  if (!event)
+    throw std::runtime_error("CreateEvent error: " + std::to_string(event.failure().code) + "\n");
+  return std::make_unique<os::Event>(std::move(*event));
+}
+
+}  // namespace
 
 WatchState::WatchState() = default;
 WatchState::~WatchState() {
@@ -21,7 +35,7 @@ WatchState::Value WatchState::value() {
 }
 
 void WatchState::beginPass() {
-  auto fresh = std::make_unique<os::Event>();
+  auto fresh = newEvent();
   std::lock_guard<std::mutex> hold(mutex_);
   value_ = nothingSeen;
   event_ = std::move(fresh);
@@ -34,7 +48,7 @@ void WatchState::closeEvent() {
 
 void WatchState::ensureEvent() {
   if (event_) return;
-  auto fresh = std::make_unique<os::Event>();
+  auto fresh = newEvent();
   std::lock_guard<std::mutex> hold(mutex_);
   event_ = std::move(fresh);
 }

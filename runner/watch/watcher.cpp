@@ -6,8 +6,7 @@
 #include <mutex>
 #include <utility>
 
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
+#include "common/messages.h"
 
 namespace Velotrax {
 
@@ -41,34 +40,36 @@ class Registration {
 
 }  // namespace
 
-Watcher::Watcher(WatchState& state, std::vector<std::string> directories, WatchFunction watch) {
+Watcher::Watcher(WatchState& state, std::vector<std::string> directories, WatchFunction watch,
+                 bool verbose) {
   auto registration = std::make_shared<Registration>();
-  thread_ = boost::thread(
-      [this, &state, directories = std::move(directories), watch = std::move(watch), registration] {
-        printNormal(kWatchMessage);
-        try {
-          watch(directories,
-                {[this, &registration](bool all) {
-                   watchesAll_ = all;
-                   registration->announce();
-                 },
-                 [&state](const std::string& path) {
-                   if (state.ledger().counts(path)) state.markChange();
-                   return true;
-                 }},
-                &stop_);
-        } catch (const std::exception& error) {
-          std::string message = "unknown error in watching directories";
-          if (runSettings().verbose) message += std::string(": ") + error.what();
-          printError(message);
-          state.markFailed();
-        } catch (...) {
-          printError("unknown error in watching directories");
-          state.markFailed();
-        }
-        ended_ = true;
-        registration->announce();
-      });
+  thread_ = boost::thread([this, &state, directories = std::move(directories),
+                           watch = std::move(watch), registration, verbose] {
+    printNormal(kWatchMessage);
+    try {
+      watch(directories,
+            {verbose,
+             [this, &registration](bool all) {
+               watchesAll_ = all;
+               registration->announce();
+             },
+             [&state](const std::string& path) {
+               if (state.ledger().counts(path)) state.markChange();
+               return true;
+             }},
+            &stop_);
+    } catch (const std::exception& error) {
+      std::string message = "unknown error in watching directories";
+      if (verbose) message += std::string(": ") + error.what();
+      printError(message);
+      state.markFailed();
+    } catch (...) {
+      printError("unknown error in watching directories");
+      state.markFailed();
+    }
+    ended_ = true;
+    registration->announce();
+  });
   registration->await(kRegistrationPatience);
 }
 

@@ -28,7 +28,9 @@ class Watcher {
   // Starts a thread that writes the watch message, watches `directories` and marks in `state`
   // each change its ledger counts, or the failure of the watch. Returns once it watches (or
   // has failed), so a change made after that is never missed. `state` outlives the watcher.
-  Watcher(WatchState& state, std::vector<std::string> directories, WatchFunction watch);
+  // `verbose` adds the monitor's own words to a failure, and is handed to the watch.
+  Watcher(WatchState& state, std::vector<std::string> directories, WatchFunction watch,
+          bool verbose);
   // Stops it.
   ~Watcher();
   Watcher(const Watcher&) = delete;

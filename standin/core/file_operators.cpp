@@ -11,7 +11,7 @@
 #include "operators.h"
 #include "run_limits.h"
 #include "system_state.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin {
 namespace {

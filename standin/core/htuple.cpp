@@ -3,7 +3,7 @@
 
 #include "access.h"
 #include "errors.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace HalconCpp {
 

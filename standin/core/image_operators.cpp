@@ -8,7 +8,7 @@
 #include "operators.h"
 #include "png_image_reader.h"
 #include "system_state.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin {
 namespace {

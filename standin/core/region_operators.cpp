@@ -5,7 +5,7 @@
 
 #include "errors.h"
 #include "operators.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin {
 namespace {

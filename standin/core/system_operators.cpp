@@ -6,7 +6,8 @@
 #include "operators.h"
 #include "run_limits.h"
 #include "system_state.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
+#include "user_threads.h"
 
 namespace standin {
 namespace {
@@ -16,10 +17,12 @@ void getSystemOp(OpCall& c) {
 }
 void setSystemOp(OpCall& c) {
   // A callback address belongs to the program hosting the library: a script could make the
-  // library call any address. Test threads are refused where untrusted scripts run.
+  // library call any address. Test threads and the time scale are refused where untrusted
+  // scripts run.
   const char* op = "set_system";
   const std::string& name = scalarText(c.ctrlIn[0], 1, op);
-  if (name == "hold_user_thread" && !runLimits().testThreads) raise(op, err::kWrongValue + 1);
+  if ((name == "hold_user_thread" || name == "time_scale") && !runLimits().testThreads)
+    raise(op, err::kWrongValue + 1);
   if (name == "do_low_error" && c.ctrlIn[1].size() != 1) raise(op, err::kWrongCount + 2);
   setSystem(c.ctrlIn[0], c.ctrlIn[1]);
 }
@@ -36,7 +39,7 @@ void waitSecondsOp(OpCall& c) {
     std::this_thread::sleep_for(std::chrono::duration<double>(left));
     raise("wait_seconds", err::kRunLimit);
   }
-  std::this_thread::sleep_for(std::chrono::duration<double>(s));
+  librarySleep(s);
 }
 
 void countSecondsOp(OpCall& c) {

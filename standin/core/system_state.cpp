@@ -5,7 +5,7 @@
 
 #include "errors.h"
 #include "fault_injection.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 #include "user_threads.h"
 
 namespace standin {
@@ -86,6 +86,10 @@ void setSystem(const Value& name, const Value& value) {
   if (param == "hold_user_thread") {
     // Lets tests keep FinalizeHALCONLibrary busy: one user thread for the given time.
     holdUserThreadFor(scalarNumber(value, 2, op));
+    return;
+  }
+  if (param == "time_scale") {
+    setTimeScale(scalarNumber(value, 2, op));
     return;
   }
   if (param == "inject_fault") {

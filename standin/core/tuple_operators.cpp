@@ -1,8 +1,8 @@
 // Tuple basics: tuple_length, tuple_gen_const, tuple_sum, tuple_select, tuple_concat.
 #include "errors.h"
+#include "expression_functions.h"
 #include "operators.h"
-#include "tuple_functions.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin {
 namespace {

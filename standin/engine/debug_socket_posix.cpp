@@ -10,35 +10,12 @@
 #include <cstring>
 
 #include "debug_socket.h"
+#include "os/unique_fd_posix.h"
 
 namespace standin::engine {
 namespace {
 
-// Owns one file descriptor.
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  Fd(Fd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
-  Fd& operator=(Fd&& o) noexcept {
-    if (this != &o) {
-      reset();
-      fd_ = o.fd_;
-      o.fd_ = -1;
-    }
-    return *this;
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() { reset(); }
-  int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
+using Velotrax::os::UniqueFd;
 
 std::string lastError() {
   return std::strerror(errno);
@@ -58,7 +35,7 @@ bool waitReady(int fd, short events, int wakeFd) {
 
 class PosixClient : public ClientSocket {
  public:
-  PosixClient(Fd fd, int wakeFd) : fd_(std::move(fd)), wakeFd_(wakeFd) {}
+  PosixClient(UniqueFd fd, int wakeFd) : fd_(std::move(fd)), wakeFd_(wakeFd) {}
 
   size_t receive(char* buffer, size_t size) override {
     if (!waitReady(fd_.get(), POLLIN, wakeFd_)) return 0;
@@ -84,13 +61,13 @@ class PosixClient : public ClientSocket {
   }
 
  private:
-  Fd fd_;
+  UniqueFd fd_;
   int wakeFd_;
 };
 
 class PosixListen : public ListenSocket {
  public:
-  PosixListen(Fd fd, Fd wakeRead, Fd wakeWrite, int port)
+  PosixListen(UniqueFd fd, UniqueFd wakeRead, UniqueFd wakeWrite, int port)
       : fd_(std::move(fd)),
         wakeRead_(std::move(wakeRead)),
         wakeWrite_(std::move(wakeWrite)),
@@ -100,7 +77,7 @@ class PosixListen : public ListenSocket {
 
   std::unique_ptr<ClientSocket> accept() override {
     while (waitReady(fd_.get(), POLLIN, wakeRead_.get())) {
-      Fd client(::accept(fd_.get(), nullptr, nullptr));
+      UniqueFd client(::accept(fd_.get(), nullptr, nullptr));
       if (client.get() >= 0)
         return std::make_unique<PosixClient>(std::move(client), wakeRead_.get());
       if (errno != EINTR && errno != ECONNABORTED) return nullptr;
@@ -115,14 +92,14 @@ class PosixListen : public ListenSocket {
   }
 
  private:
-  Fd fd_, wakeRead_, wakeWrite_;
+  UniqueFd fd_, wakeRead_, wakeWrite_;
   int port_;
 };
 
 }  // namespace
 
 std::unique_ptr<ListenSocket> ListenSocket::open(int port, std::string& error) {
-  Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (fd.get() < 0) return error = lastError(), nullptr;
   int yes = 1;
   ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -137,7 +114,7 @@ std::unique_ptr<ListenSocket> ListenSocket::open(int port, std::string& error) {
   ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&addr), &len);
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) return error = lastError(), nullptr;
-  return std::make_unique<PosixListen>(std::move(fd), Fd(pipeFds[0]), Fd(pipeFds[1]),
+  return std::make_unique<PosixListen>(std::move(fd), UniqueFd(pipeFds[0]), UniqueFd(pipeFds[1]),
                                        ntohs(addr.sin_port));
 }
 

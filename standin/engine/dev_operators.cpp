@@ -19,7 +19,7 @@ HTuple tuple(const Value& v) {
   return HTupleAccess::make(v);
 }
 
-// Calls the implementation; a status other than 2 fails the script line.
+// Calls the implementation; a status other than H_MSG_TRUE fails the script line.
 template <typename Fn>
 void route(const char* op, Fn fn) {
   Impl* impl = engineState().operatorImpl;
@@ -35,7 +35,7 @@ void route(const char* op, Fn fn) {
   } catch (...) {
     raise(op, err::kOperatorImpl);
   }
-  if (status != err::kOk) raise(op, status);
+  if (status != H_MSG_TRUE) raise(op, status);
 }
 
 void openWindow(OpCall& c) {

@@ -9,7 +9,7 @@
 #include "engine_state.h"
 #include "errors.h"
 #include "run_limits.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin::engine {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "expression_functions.h"
 #include "runtime.h"
-#include "tuple_functions.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin::engine {
 

@@ -167,9 +167,9 @@ ExprPtr ExprParser::parsePrimary() {
   const Token& t = next();
   switch (t.kind) {
     case Tok::Int:
-      return makeConst(Value::ofInt(t.i));
+      return makeConst(Value::ofInt(t.intValue));
     case Tok::Real:
-      return makeConst(Value::ofReal(t.d));
+      return makeConst(Value::ofReal(t.realValue));
     case Tok::String:
       return makeConst(Value::ofText(t.text));
     case Tok::LParen: {

@@ -6,7 +6,7 @@
 #include "fault_injection.h"
 #include "loader.h"
 #include "path_util.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin::engine {
 EngineState& engineState() {
@@ -34,57 +34,57 @@ HDevEngineException::HDevEngineException(const char* message, int halconErrorCod
 
 HDevOperatorImplCpp::~HDevOperatorImplCpp() = default;
 int HDevOperatorImplCpp::OnClearWindow() {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnCloseWindow() {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetActiveWindow(const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnGetActiveWindow(HTuple* windowHandle) {
   if (windowHandle) *windowHandle = HTuple(-1);
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnDisplayObject(const HObject&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnDisplayText(const HTuple&, const HTuple&, const HTuple&, const HTuple&,
                                        const HTuple&, const HTuple&, const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetWindowExtents(const HTuple&, const HTuple&, const HTuple&,
                                             const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetDraw(const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetShape(const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetColored(const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetColor(const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetLut(const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetPaint(const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetPart(const HTuple&, const HTuple&, const HTuple&, const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnSetLineWidth(const HTuple&) {
-  return 2;
+  return H_MSG_TRUE;
 }
 int HDevOperatorImplCpp::OnOpenWindow(const HTuple&, const HTuple&, const HTuple&, const HTuple&,
                                       const HTuple&, HTuple* windowHandle) {
   if (windowHandle) *windowHandle = HTuple(-1);
-  return 2;
+  return H_MSG_TRUE;
 }
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "runtime.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin::engine {
 

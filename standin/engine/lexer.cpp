@@ -50,7 +50,7 @@ bool readNumber(const std::string& s, size_t& i, Token& t) {
     while (i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i]))) ++i;
     errno = 0;
     t.kind = Tok::Int;
-    t.i = static_cast<int64_t>(std::strtoull(s.c_str() + start + 2, nullptr, 16));
+    t.intValue = static_cast<int64_t>(std::strtoull(s.c_str() + start + 2, nullptr, 16));
     return i > start + 2 && errno == 0;
   }
   bool real = false;
@@ -74,12 +74,12 @@ bool readNumber(const std::string& s, size_t& i, Token& t) {
   bool fits;
   if (real) {
     t.kind = Tok::Real;
-    t.d = std::strtod(text.c_str(), nullptr);
+    t.realValue = std::strtod(text.c_str(), nullptr);
     // Tiny values are read as the nearest subnormal (or zero); only overflow is an error.
-    fits = std::isfinite(t.d);
+    fits = std::isfinite(t.realValue);
   } else {
     t.kind = Tok::Int;
-    t.i = std::strtoll(text.c_str(), nullptr, 10);
+    t.intValue = std::strtoll(text.c_str(), nullptr, 10);
     fits = errno != ERANGE;
   }
   return fits && (i >= s.size() || !isIdentStart(s[i]));

@@ -39,9 +39,9 @@ enum class Tok {
 
 struct Token {
   Tok kind;
-  std::string text;  // identifier name or decoded string literal
-  int64_t i = 0;
-  double d = 0;
+  std::string text;      // identifier name or decoded string literal
+  int64_t intValue = 0;  // value of a Tok::Int
+  double realValue = 0;  // value of a Tok::Real
 };
 
 // Tokens of the line, ending with Tok::End; false with a reason on a lexical error.

@@ -16,11 +16,12 @@ ScriptFile readScriptFile(const std::string& path) {
          "' is not supported: only the XML formats .hdev, .hdvp and .hdpl can be loaded")
             .c_str(),
         err::kFormatUnsupported, "", "", -1);
-  const Velotrax::os::FileRead file = Velotrax::os::readRegularFile(path);
-  if (file.status != Velotrax::os::FileRead::Status::ok)
+  const Velotrax::os::OsResult<std::string> file = Velotrax::os::readRegularFile(path);
+  if (!file)
     throw HDevEngineCpp::HDevEngineException(
-        ("Cannot open file '" + path + "': " + file.error).c_str(), err::kFileNotFound, "", "", -1);
-  return parseScriptText(file.content, path);
+        ("Cannot open file '" + path + "': " + file.failure().text).c_str(), err::kFileNotFound, "",
+        "", -1);
+  return parseScriptText(*file, path);
 }
 
 }  // namespace standin::engine

@@ -6,7 +6,7 @@
 #include "errors.h"
 #include "expr_nodes.h"
 #include "run_limits.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin::engine {
 

@@ -12,7 +12,7 @@ typedef int64_t Hlong;
 // Status code of a successful operator call.
 #define H_MSG_TRUE 2
 
-// Shuts the library down: 2 once finished, 9700 while user threads still run.
+// Shuts the library down: H_MSG_TRUE once finished, 9700 while user threads still run.
 extern "C" Herror FinalizeHALCONLibrary(void);
 
 namespace HalconCpp {

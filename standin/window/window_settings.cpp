@@ -1,8 +1,8 @@
 // The display settings of a window: colours, draw mode, region shape, look-up table, paint
 // mode and line width. Each accepts what the stand-in can show and rejects other values.
 #include "errors.h"
-#include "tuple_ops.h"
-#include "window_ops.h"
+#include "tuple_arithmetic.h"
+#include "window_operators.h"
 #include "window_state.h"
 
 namespace standin::window {

@@ -2,7 +2,7 @@
 
 #include "errors.h"
 #include "handle_table.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin::window {
 namespace {

@@ -4,8 +4,8 @@
 #include "errors.h"
 #include "font.h"
 #include "render.h"
-#include "tuple_ops.h"
-#include "window_ops.h"
+#include "tuple_arithmetic.h"
+#include "window_operators.h"
 #include "window_state.h"
 
 namespace standin::window {

@@ -14,7 +14,6 @@ namespace {
 struct LoadedBridge {
   std::unique_ptr<SharedLibrary> library;
   BridgeExports exports;
-  int resolved = 0;
 };
 
 const LoadedBridge& loadedBridge() {
@@ -27,9 +26,13 @@ const LoadedBridge& loadedBridge() {
       std::fprintf(stderr, "%s\n", e.what());
       std::abort();
     }
+    // Every export resolves by name, as the runner needs it.
 #define BRIDGE_TEST_RESOLVE(name, result, parameters)                                 \
   b->exports.name = reinterpret_cast<brimlet_##name##_fn>(b->library->symbol(#name)); \
-  b->resolved += b->exports.name != nullptr;
+  if (!b->exports.name) {                                                             \
+    std::fprintf(stderr, "the bridge does not export %s\n", #name);                   \
+    std::abort();                                                                     \
+  }
     BRIMLET_EXPORTS(BRIDGE_TEST_RESOLVE)
 #undef BRIDGE_TEST_RESOLVE
     return b;
@@ -61,10 +64,6 @@ void captureError(const char* text) {
 
 const BridgeExports& bridge() {
   return loadedBridge().exports;
-}
-
-int resolvedExportCount() {
-  return loadedBridge().resolved;
 }
 
 std::string bridgeFileName() {
@@ -187,11 +186,18 @@ std::int64_t systemNumber(const char* name) {
 }
 
 void waitForNoUserThreads() {
-  while (systemNumber("user_threads") > 0)
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (systemNumber("user_threads") > 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "the library's user threads still run after 20 s\n");
+      ADD_FAILURE();
+      return;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
-OutputCapture::OutputCapture() {
+HandlerOutput::HandlerOutput() {
   {
     std::lock_guard<std::mutex> guard(captured().lock);
     captured().normal.clear();
@@ -201,17 +207,17 @@ OutputCapture::OutputCapture() {
   bridge().hsetStdErrHandler(&captureError);
 }
 
-OutputCapture::~OutputCapture() {
+HandlerOutput::~HandlerOutput() {
   bridge().hsetStdOutHandler(nullptr);
   bridge().hsetStdErrHandler(nullptr);
 }
 
-std::vector<std::string> OutputCapture::normal() const {
+std::vector<std::string> HandlerOutput::normal() const {
   std::lock_guard<std::mutex> guard(captured().lock);
   return captured().normal;
 }
 
-std::vector<std::string> OutputCapture::error() const {
+std::vector<std::string> HandlerOutput::error() const {
   std::lock_guard<std::mutex> guard(captured().lock);
   return captured().error;
 }

@@ -18,10 +18,9 @@ struct BridgeExports {
 };
 
 // The bridge of this build, loaded on first use and kept until the process ends (the engine
-// keeps the bridge's window operators). Unresolved exports stay null.
+// keeps the bridge's window operators). A load that fails or an export that does not resolve
+// ends the process with a message.
 const BridgeExports& bridge();
-// How many of the 50 exports resolved.
-int resolvedExportCount();
 // The bridge's file name, e.g. brimlet-13.0.so.
 std::string bridgeFileName();
 
@@ -70,12 +69,12 @@ std::int64_t systemNumber(const char* name);
 void waitForNoUserThreads();
 
 // Collects what the bridge sends to normal and error output while it exists.
-class OutputCapture {
+class HandlerOutput {
  public:
-  OutputCapture();
-  ~OutputCapture();
-  OutputCapture(const OutputCapture&) = delete;
-  OutputCapture& operator=(const OutputCapture&) = delete;
+  HandlerOutput();
+  ~HandlerOutput();
+  HandlerOutput(const HandlerOutput&) = delete;
+  HandlerOutput& operator=(const HandlerOutput&) = delete;
   std::vector<std::string> normal() const;
   std::vector<std::string> error() const;
 };

@@ -26,14 +26,35 @@ std::int64_t nativeWindowOf(std::int64_t window) {
   return native[0].L();
 }
 
+// Fullscreen switched on while it lives.
+class Fullscreen {
+ public:
+  Fullscreen() { EXPECT_FALSE(Record(bridge().hsetFullscreen(1))); }
+  ~Fullscreen() { Record(bridge().hsetFullscreen(0)); }  // cleanup: a failure has no one to tell
+  Fullscreen(const Fullscreen&) = delete;
+  Fullscreen& operator=(const Fullscreen&) = delete;
+};
+
+// Closes every window when the test ends, however it ends.
+class WindowsClosedAtEnd {
+ public:
+  WindowsClosedAtEnd() = default;
+  ~WindowsClosedAtEnd() { closeAllWindows(); }
+  WindowsClosedAtEnd(const WindowsClosedAtEnd&) = delete;
+  WindowsClosedAtEnd& operator=(const WindowsClosedAtEnd&) = delete;
+};
+
 }  // namespace
 
 TEST(FullscreenOnScreen, WindowCoversTheMonitorWithoutFrame) {
   startEngine();
-  const OutputCapture output;
-  bridge().hsetFullscreen(1);
-  const std::int64_t window = openWindow(320, 240);
-  bridge().hsetFullscreen(0);
+  const WindowsClosedAtEnd windowsClosed;
+  const HandlerOutput output;
+  std::int64_t window = -1;
+  {
+    const Fullscreen fullscreen;
+    window = openWindow(320, 240);
+  }
   EXPECT_EQ(output.error(), std::vector<std::string>{});
   const std::int64_t native = nativeWindowOf(window);
   ASSERT_TRUE(native != 0);  // a real window on the screen
@@ -60,5 +81,4 @@ TEST(FullscreenOnScreen, WindowCoversTheMonitorWithoutFrame) {
   const ScreenPlacement kept = placementOf(nativeWindowOf(plain));
   EXPECT_FALSE(kept.frameless);
   EXPECT_LT(kept.width, 1280);
-  closeAllWindows();
 }

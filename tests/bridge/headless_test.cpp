@@ -8,7 +8,7 @@
 
 TEST(Headless, FullscreenWithoutANativeWindowIsReported) {
   startEngine();
-  const OutputCapture output;
+  const HandlerOutput output;
   bridge().hsetFullscreen(1);
   const Tuple width = tupleOf(320), height = tupleOf(240);
   const std::vector<Tuple> opened = run("open_window", {&width, &height});

@@ -37,7 +37,7 @@ TEST_F(Lifecycle, WithoutHandlersMessagesAreDroppedAndCallsSucceed) {
   EXPECT_TRUE(Record(bridge().hopenDefaultWindow()) == nullptr);
   EXPECT_TRUE(Record(bridge().hprepareShutdown()) == nullptr);
   // The same calls with handlers do produce messages, so the ones above were dropped.
-  const OutputCapture output;
+  const HandlerOutput output;
   run("warn_low_level");
   closeAllWindows();
   EXPECT_TRUE(Record(bridge().hopenDefaultWindow()) == nullptr);
@@ -46,7 +46,7 @@ TEST_F(Lifecycle, WithoutHandlersMessagesAreDroppedAndCallsSucceed) {
 }
 
 TEST_F(Lifecycle, LowLevelErrorsStillReportedAfterVerbosityOff) {
-  const OutputCapture output;
+  const HandlerOutput output;
   bridge().hsetVerbosity(1);
   bridge().hsetVerbosity(0);
   run("warn_low_level");
@@ -60,7 +60,7 @@ TEST_F(Lifecycle, LowLevelErrorsStillReportedAfterVerbosityOff) {
 }
 
 TEST_F(Lifecycle, VerboseDefaultWindowNamesItsHandle) {
-  const OutputCapture output;
+  const HandlerOutput output;
   bridge().hsetVerbosity(1);
   EXPECT_TRUE(Record(bridge().hopenDefaultWindow()) == nullptr);
   const std::int64_t window = activeWindow();
@@ -79,7 +79,7 @@ TEST_F(Lifecycle, VerboseDefaultWindowNamesItsHandle) {
 }
 
 TEST_F(Lifecycle, FailingDefaultWindowReportsOnceAndSucceeds) {
-  const OutputCapture output;
+  const HandlerOutput output;
   bridge().hsetVerbosity(1);
   injectFault("vision");  // the next OpenWindow fails with 21091
   EXPECT_TRUE(Record(bridge().hopenDefaultWindow()) == nullptr);
@@ -91,8 +91,20 @@ TEST_F(Lifecycle, FailingDefaultWindowReportsOnceAndSucceeds) {
 }
 
 TEST_F(Lifecycle, CallbackThatCannotBeRegisteredIsReported) {
-  const OutputCapture output;
+  const HandlerOutput output;
   injectFault("exception");  // SetSystem fails
   EXPECT_TRUE(Record(bridge().hsetVerbosity(1)) == nullptr);
   EXPECT_EQ(output.error(), Lines{"could not set \"do_low_error\" handler"});
+}
+
+TEST(BridgeFile, NamedAfterTheLibraryVersion) {
+  TupleHandle handle = nullptr;
+  Record error(bridge().hgetsystem("version", &handle));
+  ASSERT_FALSE(error);
+  const Tuple version(handle);
+  const std::string text = textOf(version, 0);
+  // major.minor of the version the library reports, e.g. 13.0 of 13.0.1.
+  const std::string majorMinor = text.substr(0, text.find('.', text.find('.') + 1));
+  const std::string name = bridgeFileName();
+  EXPECT_EQ(name.substr(0, name.rfind('.')), "brimlet-" + majorMinor);
 }

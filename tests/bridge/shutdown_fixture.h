@@ -1,5 +1,7 @@
 // The fixture of the shut-down wait tests: a user thread of the library held for a while, and
-// the count of FinalizeHALCONLibrary calls one hprepareShutdown makes.
+// the count of FinalizeHALCONLibrary calls one hprepareShutdown makes. The library's time scale
+// makes its waits a hundredth as long and holds its user threads on its own clock, which only
+// those waits advance: the counts are exact and a full wait takes about 0.1 s.
 #pragma once
 
 #include <string>
@@ -19,13 +21,21 @@ class Shutdown : public testing::Test {
   void SetUp() override {
     startEngine();
     waitForNoUserThreads();
+    setTimeScale(0.01);
   }
   void TearDown() override {
     injectFault("none");
+    setTimeScale(1);
     bridge().hsetVerbosity(0);
   }
 
-  // Keeps one user thread of the library running for the given time.
+  static void setTimeScale(double scale) {
+    const Tuple t = newTuple();
+    bridge().happendTupleDouble(t.get(), scale);
+    run("set_time_scale", {&t});
+  }
+
+  // Keeps one user thread of the library running for the given time of the library's clock.
   static void holdUserThread(double seconds) {
     const Tuple t = newTuple();
     bridge().happendTupleDouble(t.get(), seconds);

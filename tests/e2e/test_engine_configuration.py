@@ -73,18 +73,6 @@ def test_the_bridge_receives_the_path_once_and_only_the_attributes_asked_for(tmp
     assert not any(call.startswith(DEBUG_CALLS) for call in calls)
 
 
-def test_debug_alone_uses_the_defaults(tmp_path):
-    directory = procedure(tmp_path)
-    _, calls = recorded(tmp_path, "--no-dialogs", "--no-default-window", "--debug",
-                        "fibonacci.hdvp", "5", cwd=directory)
-    # The default port may be taken on a shared machine: the calls are the same either way.
-    debug = [call.removesuffix(" = error") for call in calls if call.startswith(DEBUG_CALLS)]
-    assert debug == ['hsetEngineAttribute "debug_wait_for_connection" "false"',
-                     'hsetEngineAttributeInt "debug_port" 57786',
-                     'hsetEngineAttribute "debug_password" ""',
-                     "hstartDebugServer"]
-
-
 def test_a_debugger_connects_to_the_engine_on_loopback(tmp_path):
     directory = procedure(tmp_path)
     port = free_port()

@@ -21,11 +21,12 @@
 #include <boost/filesystem.hpp>
 
 #include "../sanitized_build.h"
-#include "../unit/process_probe.h"
-#include "../watch_child_stub.h"
-#include "frontend/console.h"
+#include "common/messages.h"
+#include "fake_engine.h"
 #include "halcon/engine_client.h"
 #include "os/console_input_posix.h"
+#include "process_probe.h"
+#include "separate_child.h"
 #include "watch/child_run.h"
 #include "watch/watch_loop.h"
 
@@ -233,9 +234,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   enableConsoleMode();
-  EngineClient engine;
-  engine.hunloadAllProcedures = unloadNothing;
-  installEngineClient(engine);
+  fake::install();
   // The loop's messages are not what is checked.
   std::fflush(stdout);
   report = fdopen(dup(STDOUT_FILENO), "w");

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "HDevEngineCpp.h"
+#include "os/unique_fd_posix.h"
 #include "run_limits.h"
 
 namespace fs = std::filesystem;
@@ -48,10 +49,9 @@ bool prepare() {
     fs::remove_all(workDirectory, ignored);
   });
   // Scripts may print; none may wait for input.
-  int null = open("/dev/null", O_RDWR);
-  dup2(null, STDIN_FILENO);
-  dup2(null, STDOUT_FILENO);
-  close(null);
+  const Velotrax::os::UniqueFd null(open("/dev/null", O_RDWR));
+  dup2(null.get(), STDIN_FILENO);
+  dup2(null.get(), STDOUT_FILENO);
   standin::RunLimits limits;
   limits.steps = 20000;
   limits.seconds = 1;

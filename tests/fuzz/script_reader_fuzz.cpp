@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "watch/import_scanner.h"
+#include "execution/import_scanner.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::ofstream(scratchFile(), std::ios::binary | std::ios::trunc) << content;
   std::vector<std::string> lines, imports;
   try {
-    Velotrax::readProcedureFile(scratchFile(), "", lines, imports);
+    Velotrax::readProcedureFile(scratchFile(), "", lines, imports, false);
   } catch (const boost::filesystem::filesystem_error&) {
     // An import that exists but cannot be made canonical: a clean error for the caller.
   }

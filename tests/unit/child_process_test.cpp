@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "os/event.h"
 #include "process_probe.h"
 #include "temp_directory.h"
+#include "watch/child_run.h"
 
 namespace Velotrax {
 namespace {
@@ -35,6 +37,13 @@ std::pair<pid_t, pid_t> lingeringPids(const std::string& ticks) {
   return pids;
 }
 
+// The outcome of one run of the child, which must start and be waited for.
+os::ChildOutcome runChild(os::Event* change) {
+  const os::OsResult<os::ChildOutcome> outcome = os::runSelfAsChild(change);
+  if (!outcome) ADD_FAILURE() << outcome.failure().step << ": " << outcome.failure().text;
+  return outcome ? *outcome : os::ChildOutcome{};
+}
+
 bool gone(pid_t pid) {
   const char state = processState(pid);
   return state == 0 || state == 'Z';  // a killed grandchild waits for init to reap it
@@ -43,7 +52,7 @@ bool gone(pid_t pid) {
 TEST(ChildProcess, EndsWithTheChildsExitStatus) {
   for (int status : {0, 1, 3}) {
     playing("exit:" + std::to_string(status));
-    const os::ChildOutcome outcome = os::runSelfAsChild(nullptr);
+    const os::ChildOutcome outcome = runChild(nullptr);
     EXPECT_EQ(outcome.end, os::ChildOutcome::End::exited);
     EXPECT_EQ(outcome.exitCode, status);
   }
@@ -66,7 +75,7 @@ TEST(ChildProcess, GetsTheSameCommandLineAndTheMarker) {
   const std::string description = directory / "described";
   playing("describe:" + description);
   setenv("VELOTRAX_IS_SLAVE", "0", 1);  // replaced, not repeated
-  const os::ChildOutcome outcome = os::runSelfAsChild(nullptr);
+  const os::ChildOutcome outcome = runChild(nullptr);
   unsetenv("VELOTRAX_IS_SLAVE");
   ASSERT_EQ(outcome.exitCode, 0);
 
@@ -80,13 +89,13 @@ TEST(ChildProcess, ChangeKillsTheChildAndWhatItStartedBeforeReturning) {
   TempDirectory directory;
   const std::string ticks = directory / "ticks";
   playing("linger:" + ticks);
-  os::Event change;
+  os::Event change = *os::Event::create();
   std::pair<pid_t, pid_t> pids;
   std::thread saver([&] {
     pids = lingeringPids(ticks);
     change.signal();
   });
-  const os::ChildOutcome outcome = os::runSelfAsChild(&change);
+  const os::ChildOutcome outcome = runChild(&change);
   saver.join();
   EXPECT_EQ(outcome.end, os::ChildOutcome::End::killed);
   ASSERT_GT(pids.first, 0);
@@ -117,8 +126,19 @@ TEST(ChildProcess, SignalEndingTheRunnerEndsTheChild) {
   EXPECT_TRUE(eventually([&] { return gone(pids.first) && gone(pids.second); }));
 }
 
+// The user's words for each failure the child process reports, naming the failed call.
+TEST(ChildProcess, FailuresAreWordedByTheCallThatFailed) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"posix_spawn", "could not launch Velotrax slave process using posix_spawn()."},
+      {"kill", "could not terminate Velotrax slave process using kill()."},
+      {"poll", "could not wait for Velotrax slave process."},
+      {"pidfd_open", "could not wait for Velotrax slave process."},
+  };
+  for (const auto& [step, text] : cases) EXPECT_EQ(childFailureText({step, EINVAL, "x"}), text);
+}
+
 TEST(Event, IsAutoResetAndKeepsOneSignal) {
-  os::Event event;
+  os::Event event = *os::Event::create();
   EXPECT_FALSE(event.wait(std::chrono::milliseconds(0)));
   event.signal();
   event.signal();

@@ -57,7 +57,7 @@ class TerminalKeysTest : public testing::Test {
 
   os::UniqueFd master_, terminal_;
   std::unique_ptr<os::ConsoleInput> keys_;
-  os::Event event_;
+  os::Event event_ = *os::Event::create();
 };
 
 TEST_F(TerminalKeysTest, SingleKeysWithoutEchoOnlyWhileWaiting) {
@@ -137,15 +137,16 @@ TEST_F(TerminalKeysTest, SignalEndingTheProcessRestoresTheTerminal) {
   if (kSignalsMayBeLost) GTEST_SKIP() << "this build's runtime may drop the signal";
   const tcflag_t before = localModes();
   const std::string name = ttyname(terminal_.get());
-  int output[2];
-  ASSERT_EQ(pipe(output), 0);
-  const pid_t waiter = spawnPlaying("keywait:" + name, output[1]);
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  os::UniqueFd reading(ends[0]), writing(ends[1]);
+  const pid_t waiter = spawnPlaying("keywait:" + name, writing.get());
   ASSERT_GT(waiter, 0);
-  close(output[1]);
+  writing.reset();
   char ready[6] = {};
-  pollfd answer{output[0], POLLIN, 0};
-  const bool answered = poll(&answer, 1, 10000) == 1 && ::read(output[0], ready, 5) == 5;
-  close(output[0]);
+  pollfd answer{reading.get(), POLLIN, 0};
+  const bool answered = poll(&answer, 1, 10000) == 1 && ::read(reading.get(), ready, 5) == 5;
+  reading.reset();
   if (!answered) {
     int status = 0;
     testing_support::waitForExit(waiter, status, 0);
@@ -166,7 +167,7 @@ TEST(NoTerminalKeys, PipeNeverGivesAKeyNorEndOfInput) {
   ASSERT_EQ(pipe(ends), 0);
   os::UniqueFd reading(ends[0]), writing(ends[1]);
   auto keys = os::consoleInputFor(reading.get());
-  os::Event event;
+  os::Event event = *os::Event::create();
   const os::KeyWait wait(*keys);
   ASSERT_EQ(::write(writing.get(), "\x1b", 1), 1);
   EXPECT_FALSE(keys->keyPressed());

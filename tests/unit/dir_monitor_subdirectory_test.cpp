@@ -15,9 +15,6 @@
 namespace Velotrax {
 namespace {
 
-using testing_support::TempDirectory;
-using testing_support::writeFile;
-
 constexpr std::chrono::seconds kPatience{10};
 
 class SubdirectoryTest : public testing::Test {

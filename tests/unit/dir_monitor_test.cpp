@@ -18,9 +18,6 @@
 namespace Velotrax {
 namespace {
 
-using testing_support::TempDirectory;
-using testing_support::writeFile;
-
 // Long enough for a loaded machine; an event that comes at all comes in microseconds.
 constexpr std::chrono::seconds kPatience{10};
 // For "nothing happens": the time a change would have had to show up.

@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
+#include "common/messages.h"
+#include "common/run_settings.h"
 #include "execution/engine_configuration.h"
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
 #include "halcon/engine_client.h"
 #include "halcon/halcon_environment.h"
 #include "halcon/hde_exception.h"
@@ -30,7 +30,7 @@ TEST(EngineClientCreation, IsRetriedAfterAFailureAndHappensOnceForConcurrentCall
   }
   EXPECT_THROW(engineClient(), std::runtime_error) << "a failure is not kept";
 
-  ASSERT_TRUE(prepareHalconEnvironment());
+  ASSERT_TRUE(prepareHalconEnvironment(runSettings()));
   std::vector<const EngineClient*> seen(8);
   std::vector<std::thread> callers;
   for (const EngineClient*& client : seen)
@@ -47,8 +47,8 @@ class RealEngine : public testing::Test {
     enableConsoleMode();
     RunSettings& settings = runSettings();
     settings.noDefaultWindow = true;
-    ASSERT_TRUE(prepareHalconEnvironment());
-    startEngine();
+    ASSERT_TRUE(prepareHalconEnvironment(settings));
+    startEngine(settings);
   }
 };
 
@@ -58,8 +58,8 @@ TEST_F(RealEngine, DebuggerListensOnTheConfiguredPort) {
   settings.debugPort = freeLoopbackPort();
   ASSERT_GT(settings.debugPort, 0);
   EXPECT_EQ(firstLineFrom(settings.debugPort), "") << "nothing listens before";
-  setProcedurePath(".");
-  applyEngineAttributes();
+  setProcedurePath(".", settings.verbose);
+  applyEngineAttributes(settings);
   EXPECT_EQ(firstLineFrom(settings.debugPort), "OK HDevEngine 13.0.1");
 }
 

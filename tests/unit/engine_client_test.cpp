@@ -11,69 +11,70 @@ namespace {
 
 class EngineClientTest : public testing::Test {
  protected:
-  void SetUp() override { fakeEngine().reset(); }
+  void SetUp() override { fake::install(); }
 };
 
 TEST_F(EngineClientTest, VersionIsTheTextOfTheOneElement) {
-  fakeEngine().systemValue = {std::string("13.0.1")};
+  fake::engine().systemValue = {std::string("13.0.1")};
   EXPECT_EQ(engineVersion(), "13.0.1");
-  EXPECT_EQ(fakeEngine().callsOf("hgetsystem"), std::vector<std::string>{"hgetsystem \"version\""});
-  EXPECT_EQ(fakeEngine().freedTuples, 1);
-  EXPECT_EQ(fakeEngine().freedTexts, 1);
+  EXPECT_EQ(fake::engine().callsOf("hgetsystem"),
+            std::vector<std::string>{"hgetsystem \"version\""});
+  EXPECT_EQ(fake::engine().tuplesFreed, 1);
+  EXPECT_EQ(fake::engine().textsFreed, 1);
 }
 
 TEST_F(EngineClientTest, VersionOfAnyOtherLengthIsEmpty) {
-  fakeEngine().systemValue = {std::string("13.0"), std::string("1")};
+  fake::engine().systemValue = {std::string("13.0"), std::string("1")};
   EXPECT_EQ(engineVersion(), "");
-  EXPECT_EQ(fakeEngine().freedTexts, 2) << "every element is read and its text released";
-  fakeEngine().systemValue = {};
+  EXPECT_EQ(fake::engine().textsFreed, 2) << "every element is read and its text released";
+  fake::engine().systemValue = {};
   EXPECT_EQ(engineVersion(), "");
-  EXPECT_EQ(fakeEngine().freedTuples, 2);
+  EXPECT_EQ(fake::engine().tuplesFreed, 2);
 }
 
 TEST_F(EngineClientTest, VersionQueryFailureIsAnEngineError) {
-  fakeEngine().failing = {"hgetsystem"};
+  fake::engine().failing = {"hgetsystem"};
   EXPECT_THROW(engineVersion(), HDEException);
-  EXPECT_EQ(fakeEngine().releasedRecords, 1);
-  EXPECT_EQ(fakeEngine().freedTuples, 0);
+  EXPECT_EQ(fake::engine().recordsReleased, 1);
+  EXPECT_EQ(fake::engine().tuplesFreed, 0);
 }
 
 TEST_F(EngineClientTest, ElementTexts) {
   const TupleHolder tuple =
-      holdTuple(fakeTuple({int64_t{-9000000000}, 0.1, 2.5e-7, 123456789.0, std::string("it's"),
-                           std::string(""), std::monostate{}}));
+      holdTuple(fake::makeTuple({int64_t{-9000000000}, 0.1, 2.5e-7, 123456789.0,
+                                 std::string("it's"), std::string(""), std::monostate{}}));
   const std::vector<std::string> expected{"-9000000000", "0.1", "2.5e-07", "1.23457e+08",
                                           "it's",        "",    ""};
   for (size_t i = 0; i < expected.size(); ++i)
     EXPECT_EQ(tupleElementText(tuple.get(), static_cast<int64_t>(i)), expected[i]) << i;
-  EXPECT_EQ(fakeEngine().freedTexts, 2);
+  EXPECT_EQ(fake::engine().textsFreed, 2);
 }
 
 TEST_F(EngineClientTest, HoldersReleaseOnceAfterTheLastOwner) {
   {
-    TupleHolder first = holdTuple(fakeTuple({}));
+    TupleHolder first = holdTuple(fake::makeTuple({}));
     TupleHolder second = first;
     first.reset();
-    EXPECT_EQ(fakeEngine().freedTuples, 0);
+    EXPECT_EQ(fake::engine().tuplesFreed, 0);
   }
-  EXPECT_EQ(fakeEngine().freedTuples, 1);
+  EXPECT_EQ(fake::engine().tuplesFreed, 1);
   { TupleHolder none = holdTuple(nullptr); }
-  EXPECT_EQ(fakeEngine().freedTuples, 1) << "a null handle is not released";
+  EXPECT_EQ(fake::engine().tuplesFreed, 1) << "a null handle is not released";
 }
 
 TEST_F(EngineClientTest, TupleBeingFilledIsFreedUnlessFillingCompleted) {
-  { TupleFillGuard abandoned(fakeTuple({int64_t{1}})); }
-  EXPECT_EQ(fakeEngine().freedTuples, 1);
+  { TupleFillGuard abandoned(fake::makeTuple({int64_t{1}})); }
+  EXPECT_EQ(fake::engine().tuplesFreed, 1);
   TupleHandle kept;
   {
-    TupleFillGuard filled(fakeTuple({int64_t{1}}));
+    TupleFillGuard filled(fake::makeTuple({int64_t{1}}));
     kept = filled.complete();
   }
-  EXPECT_EQ(fakeEngine().freedTuples, 1);
+  EXPECT_EQ(fake::engine().tuplesFreed, 1);
   { TupleFillGuard empty(nullptr); }
-  EXPECT_EQ(fakeEngine().freedTuples, 1);
+  EXPECT_EQ(fake::engine().tuplesFreed, 1);
   holdTuple(kept);
-  EXPECT_EQ(fakeEngine().freedTuples, 2);
+  EXPECT_EQ(fake::engine().tuplesFreed, 2);
 }
 
 }  // namespace

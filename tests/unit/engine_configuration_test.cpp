@@ -2,10 +2,10 @@
 // verbose trace, and the stop at the first failing step.
 #include <gtest/gtest.h>
 
+#include "common/messages.h"
+#include "common/run_settings.h"
 #include "execution/engine_configuration.h"
 #include "fake_engine.h"
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
 #include "halcon/hde_exception.h"
 
 namespace Velotrax {
@@ -17,10 +17,10 @@ class EngineConfiguration : public testing::Test {
  protected:
   void SetUp() override {
     enableConsoleMode();
-    fakeEngine().reset();
-    runSettings() = RunSettings();
+    fake::install();
   }
-  RunSettings& settings() { return runSettings(); }
+  RunSettings& settings() { return options; }
+  RunSettings options;
 
   // Runs `step`, returning what it wrote on standard output as lines.
   template <class Step>
@@ -39,46 +39,46 @@ class EngineConfiguration : public testing::Test {
 };
 
 TEST_F(EngineConfiguration, StartCallsEveryStepInOrder) {
-  EXPECT_EQ(traced([] { startEngine(); }), Lines{});
-  EXPECT_EQ(fakeEngine().calls,
+  EXPECT_EQ(traced([this] { startEngine(options); }), Lines{});
+  EXPECT_EQ(fake::engine().calls,
             (Lines{"hinit 0", "hsetVerbosity 0", "hsetFullscreen 0", "hsetStdOutHandler ptr",
                    "hsetStdErrHandler ptr", "hopenDefaultWindow"}));
-  EXPECT_EQ(fakeEngine().normalOutput, &stdOutHandler);
-  EXPECT_EQ(fakeEngine().errorOutput, &stdErrHandler);
+  EXPECT_EQ(fake::engine().normalOutput, &stdOutHandler);
+  EXPECT_EQ(fake::engine().errorOutput, &stdErrHandler);
 }
 
 TEST_F(EngineConfiguration, StartFollowsTheOptions) {
   settings().verbose = settings().fullscreen = settings().noDefaultWindow = true;
-  EXPECT_EQ(traced([] { startEngine(); }), Lines{"Loading HALCON library"});
-  EXPECT_EQ(fakeEngine().calls, (Lines{"hinit 0", "hsetVerbosity 1", "hsetFullscreen 1",
-                                       "hsetStdOutHandler ptr", "hsetStdErrHandler ptr"}));
+  EXPECT_EQ(traced([this] { startEngine(options); }), Lines{"Loading HALCON library"});
+  EXPECT_EQ(fake::engine().calls, (Lines{"hinit 0", "hsetVerbosity 1", "hsetFullscreen 1",
+                                         "hsetStdOutHandler ptr", "hsetStdErrHandler ptr"}));
 }
 
 TEST_F(EngineConfiguration, StartStopsAtTheFirstFailure) {
-  fakeEngine().failing = {"hinit"};
-  EXPECT_THROW(startEngine(), HDEException);
-  EXPECT_EQ(fakeEngine().calls, Lines{"hinit 0"});
-  fakeEngine().reset();
-  fakeEngine().failing = {"hopenDefaultWindow"};
+  fake::engine().failing = {"hinit"};
+  EXPECT_THROW(startEngine(options), HDEException);
+  EXPECT_EQ(fake::engine().calls, Lines{"hinit 0"});
+  fake::install();
+  fake::engine().failing = {"hopenDefaultWindow"};
   try {
-    startEngine();
+    startEngine(options);
     FAIL() << "no exception";
   } catch (const HDEException& e) {
     EXPECT_STREQ(e.what(),
                  "proc name: \"hopenDefaultWindow\" error code: 5200 message: \"fake failure\" "
                  "prog line: -1 type: \"HException\" ");
   }
-  EXPECT_EQ(fakeEngine().calls.size(), 6u);
-  EXPECT_EQ(fakeEngine().releasedRecords, 1);
+  EXPECT_EQ(fake::engine().calls.size(), 6u);
+  EXPECT_EQ(fake::engine().recordsReleased, 1);
 }
 
 TEST_F(EngineConfiguration, ProcedurePathIsOneCallEvenWhenEmpty) {
   settings().verbose = true;
-  EXPECT_EQ(traced([] { setProcedurePath("/scripts;/more procs"); }),
+  EXPECT_EQ(traced([this] { setProcedurePath("/scripts;/more procs", options.verbose); }),
             Lines{"Setting HDevEngine procedure path: /scripts;/more procs"});
   settings().verbose = false;
-  EXPECT_EQ(traced([] { setProcedurePath(""); }), Lines{});
-  EXPECT_EQ(fakeEngine().calls,
+  EXPECT_EQ(traced([this] { setProcedurePath("", options.verbose); }), Lines{});
+  EXPECT_EQ(fake::engine().calls,
             (Lines{"haddProcedurePath \"/scripts;/more procs\"", "haddProcedurePath \"\""}));
 }
 
@@ -86,14 +86,14 @@ TEST_F(EngineConfiguration, NoAttributeIsSetWithoutItsOption) {
   settings().debugPort = 4000;
   settings().debugPassword = "secret";
   settings().debugWaitForConnection = true;
-  applyEngineAttributes();
-  EXPECT_EQ(fakeEngine().calls, Lines{});
+  applyEngineAttributes(options);
+  EXPECT_EQ(fake::engine().calls, Lines{});
 }
 
 TEST_F(EngineConfiguration, DebugAloneUsesTheDefaults) {
   settings().debug = true;
-  EXPECT_EQ(traced([] { applyEngineAttributes(); }), Lines{});
-  EXPECT_EQ(fakeEngine().calls,
+  EXPECT_EQ(traced([this] { applyEngineAttributes(options); }), Lines{});
+  EXPECT_EQ(fake::engine().calls,
             (Lines{"hsetEngineAttribute \"debug_wait_for_connection\" \"false\"",
                    "hsetEngineAttributeInt \"debug_port\" 57786",
                    "hsetEngineAttribute \"debug_password\" \"\"", "hstartDebugServer"}));
@@ -105,13 +105,13 @@ TEST_F(EngineConfiguration, VerboseTraceOfDebuggerThenAttributes) {
   settings().debugPassword = "pw";
   settings().ignoreUnresolvedLines = settings().ignoreInvalidLines = true;
   settings().executeProceduresJitCompiled = true;
-  EXPECT_EQ(traced([] { applyEngineAttributes(); }),
+  EXPECT_EQ(traced([this] { applyEngineAttributes(options); }),
             (Lines{"Setting HDevEngine debugger on port 4000",
                    "HDevEngine debugger on port 4000 started and waiting for connection...",
                    "Setting HDevEngine attribute \"ignore_unresolved_lines\" to 1",
                    "Setting HDevEngine attribute \"ignore_invalid_lines\" to 1",
                    "Setting HDevEngine attribute \"execute_procedures_jit_compiled\" to 1"}));
-  EXPECT_EQ(fakeEngine().calls,
+  EXPECT_EQ(fake::engine().calls,
             (Lines{"hsetEngineAttribute \"debug_wait_for_connection\" \"true\"",
                    "hsetEngineAttributeInt \"debug_port\" 4000",
                    "hsetEngineAttribute \"debug_password\" \"pw\"", "hstartDebugServer",
@@ -122,19 +122,19 @@ TEST_F(EngineConfiguration, VerboseTraceOfDebuggerThenAttributes) {
 
 TEST_F(EngineConfiguration, StartedDebuggerWithoutWaiting) {
   settings().verbose = settings().debug = true;
-  EXPECT_EQ(traced([] { applyEngineAttributes(); }),
+  EXPECT_EQ(traced([this] { applyEngineAttributes(options); }),
             (Lines{"Setting HDevEngine debugger on port 57786",
                    "HDevEngine debugger on port 57786 started."}));
 }
 
 TEST_F(EngineConfiguration, AttributesStopAtTheFirstFailure) {
   settings().verbose = settings().debug = settings().ignoreInvalidLines = true;
-  fakeEngine().failing = {"hstartDebugServer"};
+  fake::engine().failing = {"hstartDebugServer"};
   testing::internal::CaptureStdout();
-  EXPECT_THROW(applyEngineAttributes(), HDEException);
+  EXPECT_THROW(applyEngineAttributes(options), HDEException);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Setting HDevEngine debugger on port 57786\n");
-  EXPECT_EQ(fakeEngine().calls.back(), "hstartDebugServer");
-  EXPECT_TRUE(fakeEngine().callsOf("hsetEngineAttributeInt \"ignore").empty());
+  EXPECT_EQ(fake::engine().calls.back(), "hstartDebugServer");
+  EXPECT_TRUE(fake::engine().callsOf("hsetEngineAttributeInt \"ignore").empty());
 }
 
 }  // namespace

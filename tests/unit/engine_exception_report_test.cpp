@@ -5,9 +5,9 @@
 #include <string>
 
 #include "captured_output.h"
-#include "fake_bridge.h"
-#include "frontend/run_settings.h"
-#include "scratch_directory.h"
+#include "common/run_settings.h"
+#include "fake_engine.h"
+#include "temp_directory.h"
 #include "test_framework.h"
 
 namespace Velotrax {
@@ -20,14 +20,12 @@ class EngineExceptionReport : public testing::Test {
  protected:
   void SetUp() override {
     fake::install();
-    fake::reset();
-    runSettings() = RunSettings();
-    runSettings().halconroot = scratch.directory("halcon");
+    search.halconroot = scratch.directory("halcon");
     program = scratch.write("app/inspect.hdev", scriptXml({procedureXml("main", kMain),
                                                            procedureXml("mainly", {"m1", "m2"}),
                                                            procedureXml("local", {"l1"})}));
-    runSettings().scriptPath = program;
-    runSettings().procedureDirectories = {scratch / "app"};
+    scriptPath = program;
+    search.procedureDirectories = {scratch / "app"};
   }
 
   // The report of a record as written, and whether writing it threw.
@@ -35,7 +33,7 @@ class EngineExceptionReport : public testing::Test {
     const HDEException exception(fake::makeRecord(failure));
     const CapturedOutput output;
     try {
-      reportEngineException(exception);
+      reportEngineException(exception, search, scriptPath);
     } catch (const std::exception&) {
       if (threw) *threw = true;
     }
@@ -47,6 +45,8 @@ class EngineExceptionReport : public testing::Test {
            "\": " + HDEException(fake::makeRecord(failure)).what() + "\n";
   }
 
+  ScriptSearch search;
+  std::string scriptPath;
   ScratchDirectory scratch;
   std::string program;
 };
@@ -73,12 +73,12 @@ TEST_F(EngineExceptionReport, AnInvalidLineNamedByTheMessageShowsItsContextAndMa
 }
 
 TEST_F(EngineExceptionReport, ARuntimeErrorOnLineOneShowsThreeLinesAndTheErrorText) {
-  runSettings().scriptPath = scratch.write(
+  scriptPath = scratch.write(
       "app/measure.hdvp",
       scriptXml({procedureXml("measure", {"a := 1 / 0", "b := 2", "c := 3", "d := 4"})}));
   const fake::Failure division{2, "measure", 21011, 1, "division by zero", "Division by zero"};
   EXPECT_EQ(report(division),
-            "caught an unhandled exception while executing \"" + runSettings().scriptPath +
+            "caught an unhandled exception while executing \"" + scriptPath +
                 "\": " + HDEException(fake::makeRecord(division)).what() +
                 "\n\na := 1 / 0 <------------Division by zero\nb := 2\nc := 3\n\n");
 }

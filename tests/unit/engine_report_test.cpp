@@ -61,32 +61,32 @@ TEST(EngineErrorReport, ErrorTextIsNotPartOfIt) {
 
 class HDEExceptionTest : public testing::Test {
  protected:
-  void SetUp() override { fakeEngine().reset(); }
+  void SetUp() override { fake::install(); }
 };
 
 TEST_F(HDEExceptionTest, CopiesShareTheRecordWhichIsReleasedOnceAfterTheLast) {
   {
     std::vector<HDEException> copies;
     {
-      HDEException original(fakeRecord(2, "p", "op", 42, 3, "m", nullptr));
+      HDEException original(fake::makeRecord({2, "p", 42, 3, "m", "standard text", "op"}));
       EXPECT_STREQ(original.what(),
                    "proc name: \"p\" progLineName: \"op\" error code: 42 message: \"m\" "
                    "prog line: 3 type: \"HDevEngineException\" ");
       for (int i = 0; i < 3; ++i) copies.push_back(original);
       EXPECT_EQ(&copies[2].record(), &original.record());
     }
-    EXPECT_EQ(fakeEngine().releasedRecords, 0) << "copies still hold it";
+    EXPECT_EQ(fake::engine().recordsReleased, 0) << "copies still hold it";
     copies.erase(copies.begin(), copies.begin() + 2);
-    EXPECT_EQ(fakeEngine().releasedRecords, 0);
+    EXPECT_EQ(fake::engine().recordsReleased, 0);
     EXPECT_STREQ(copies[0].record().message, "m");
   }
-  EXPECT_EQ(fakeEngine().releasedRecords, 1);
+  EXPECT_EQ(fake::engine().recordsReleased, 1);
 }
 
 TEST_F(HDEExceptionTest, ThrownRecordsAreReleasedOnceWhateverCatchesThem) {
   try {
     try {
-      throwIfFailed(fakeRecord(1, "op", nullptr, 5200, -1, "m", nullptr));
+      throwIfFailed(fake::makeRecord({1, "op", 5200, -1, "m", "standard text"}));
     } catch (const HDEException& e) {
       HDEException copy = e;
       throw copy;
@@ -96,9 +96,9 @@ TEST_F(HDEExceptionTest, ThrownRecordsAreReleasedOnceWhateverCatchesThem) {
                  "proc name: \"op\" error code: 5200 message: \"m\" prog line: -1 "
                  "type: \"HException\" ");
   }
-  EXPECT_EQ(fakeEngine().releasedRecords, 1);
+  EXPECT_EQ(fake::engine().recordsReleased, 1);
   throwIfFailed(nullptr);
-  EXPECT_EQ(fakeEngine().releasedRecords, 1);
+  EXPECT_EQ(fake::engine().recordsReleased, 1);
 }
 
 }  // namespace

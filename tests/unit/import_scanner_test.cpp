@@ -1,6 +1,6 @@
 // The import scanner on real files: transitive imports, missing ones, which file of a directory
 // is read, decoding, which procedure file is found first, and hostile files.
-#include "watch/import_scanner.h"
+#include "execution/import_scanner.h"
 
 #include <boost/filesystem.hpp>
 #include <sstream>
@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "captured_output.h"
-#include "frontend/run_settings.h"
-#include "scratch_directory.h"
+#include "common/run_settings.h"
+#include "temp_directory.h"
 #include "test_framework.h"
 
 namespace fs = boost::filesystem;
@@ -22,20 +22,20 @@ using Lines = std::vector<std::string>;
 class ImportScanner : public testing::Test {
  protected:
   void SetUp() override {
-    runSettings() = RunSettings();
-    runSettings().halconroot = scratch.directory("halcon");
+    search.halconroot = scratch.directory("halcon");
     scratch.directory("halcon/procedures");
   }
   // The script's directory is the first procedure directory, as script location leaves it.
   std::string script(const std::string& relative, const std::string& content) {
     const std::string path = scratch.write(relative, content);
-    runSettings().procedureDirectories = {fs::path(path).parent_path().string()};
+    search.procedureDirectories = {fs::path(path).parent_path().string()};
     return path;
   }
   std::string canonical(const std::string& relative) const {
     return fs::canonical(scratch.path() / relative).string();
   }
 
+  ScriptSearch search;
   ScratchDirectory scratch;
 };
 
@@ -47,7 +47,7 @@ TEST_F(ImportScanner, ImportsAreFollowedTransitivelyAndListedOnceCanonically) {
              scriptXml({procedureXml("main", {"import '../lib'", "import '../lib/'", "import '.'",
                                               "import '" + (scratch / "halcon/procedures") + "'"}),
                         procedureXml("helper", {"import '../shared'"})}));
-  EXPECT_TRUE(scanScriptImports(program) == Lines({canonical("lib"), canonical("shared")}));
+  EXPECT_TRUE(scanScriptImports(search, program) == Lines({canonical("lib"), canonical("shared")}));
 }
 
 TEST_F(ImportScanner, AMissingImportIsIgnoredWithAVerboseRemark) {
@@ -55,12 +55,12 @@ TEST_F(ImportScanner, AMissingImportIsIgnoredWithAVerboseRemark) {
       script("app/a.hdev", scriptXml({procedureXml("main", {"import './nowhere'", "x := 1"})}));
   {
     const CapturedOutput output;
-    EXPECT_TRUE(scanScriptImports(program).empty());
+    EXPECT_TRUE(scanScriptImports(search, program).empty());
     EXPECT_EQ(output.err(), "");
   }
-  runSettings().verbose = true;
+  search.verbose = true;
   const CapturedOutput output;
-  EXPECT_TRUE(scanScriptImports(program).empty());
+  EXPECT_TRUE(scanScriptImports(search, program).empty());
   const std::string missing = fs::absolute("./nowhere", scratch.path() / "app").string();
   EXPECT_EQ(output.err(), "remark: import directory \"" + missing + "\" not found. Ignored.\n");
 }
@@ -78,7 +78,7 @@ TEST_F(ImportScanner, EveryProcedureFileOfARootIsReadButNotItsSubdirectories) {
                                                procedureXml("u", {"import '../from_library'"})}));
   const std::string program =
       script("app/a.hdev", scriptXml({procedureXml("main", {"import '../procs'"})}));
-  EXPECT_TRUE(scanScriptImports(program) ==
+  EXPECT_TRUE(scanScriptImports(search, program) ==
               Lines({canonical("procs"), canonical("from_p1"), canonical("from_p2"),
                      canonical("from_p3"), canonical("from_library")}));
 }
@@ -87,10 +87,10 @@ TEST_F(ImportScanner, BodyLinesAreDecodedAndCommentLinesCount) {
   const std::string program =
       script("app/a.hdev", scriptXml({procedureXml("main", {"* first", "if (A < B and C > 0)",
                                                             "* third", "S := 'it''s & \"so\"'"})}));
-  EXPECT_TRUE(findProcedureLines(program, "main") ==
+  EXPECT_TRUE(findProcedureLines(search, program, "main") ==
               Lines({"* first", "if (A < B and C > 0)", "* third", "S := 'it''s & \"so\"'"}));
   // The layout outside the body is not part of the lines.
-  EXPECT_TRUE(readBodyLines(program, "main") ==
+  EXPECT_TRUE(readBodyLines(program, "main", false) ==
               Lines({"* first", "if (A &lt; B and C &gt; 0)", "* third",
                      "S := &apos;it&apos;&apos;s &amp; &quot;so&quot;&apos;"}));
 }
@@ -101,19 +101,19 @@ TEST_F(ImportScanner, AProcedureFileOfTheNameIsFoundBeforeALibrary) {
   scratch.write("procs/a_tools.hdpl", scriptXml({procedureXml("other", {"o := 1"})}));
   scratch.write("procs/p.hdvp", scriptXml({procedureXml("p", {"from := 'file'"})}));
   const std::string program = script("app/a.hdev", scriptXml({procedureXml("main", {"p ()"})}));
-  runSettings().procedureDirectories.push_back(scratch / "procs");
-  EXPECT_TRUE(findProcedureLines(program, "p") == Lines({"from := 'file'"}));
+  search.procedureDirectories.push_back(scratch / "procs");
+  EXPECT_TRUE(findProcedureLines(search, program, "p") == Lines({"from := 'file'"}));
   // The libraries of a directory in the order of their names, each until one has it.
-  EXPECT_TRUE(findProcedureLines(program, "other") == Lines({"o := 1"}));
+  EXPECT_TRUE(findProcedureLines(search, program, "other") == Lines({"o := 1"}));
   scratch.write("procs/a_tools.hdpl", scriptXml({procedureXml("unrelated", {"x := 1"})}));
-  EXPECT_TRUE(findProcedureLines(program, "other") == Lines({"o := 2"}));
+  EXPECT_TRUE(findProcedureLines(search, program, "other") == Lines({"o := 2"}));
 }
 
 // The lines shown are those of the procedure the engine runs: the script file itself first,
 // then the script's directory, the procedure path in the order given, imported directories
 // and the installation's procedures, whatever their names.
 TEST_F(ImportScanner, TheEngineResolutionOrderDecidesWhichProcedureIsShown) {
-  runSettings().halconroot = scratch.directory("a_halcon");
+  search.halconroot = scratch.directory("a_halcon");
   scratch.write("a_halcon/procedures/s.hdvp", scriptXml({procedureXml("s", {"installation"})}));
   scratch.write("a_halcon/procedures/i.hdvp", scriptXml({procedureXml("i", {"installation"})}));
   scratch.write("b_path/p.hdvp", scriptXml({procedureXml("p", {"path b"})}));
@@ -126,18 +126,18 @@ TEST_F(ImportScanner, TheEngineResolutionOrderDecidesWhichProcedureIsShown) {
   const std::string program =
       script("y/prog.hdev", scriptXml({procedureXml("main", {"import '../c_imported'"}),
                                        procedureXml("local", {"in the program"})}));
-  runSettings().procedureDirectories.push_back(scratch / "zz_path");
-  runSettings().procedureDirectories.push_back(scratch / "b_path");
-  EXPECT_TRUE(findProcedureLines(program, "local") == Lines({"in the program"}));
-  EXPECT_TRUE(findProcedureLines(program, "p") == Lines({"beside"}));
-  EXPECT_TRUE(findProcedureLines(program, "q") == Lines({"path zz"}));
-  EXPECT_TRUE(findProcedureLines(program, "s") == Lines({"path zz"}));
-  EXPECT_TRUE(findProcedureLines(program, "i") == Lines({"imported"}));
+  search.procedureDirectories.push_back(scratch / "zz_path");
+  search.procedureDirectories.push_back(scratch / "b_path");
+  EXPECT_TRUE(findProcedureLines(search, program, "local") == Lines({"in the program"}));
+  EXPECT_TRUE(findProcedureLines(search, program, "p") == Lines({"beside"}));
+  EXPECT_TRUE(findProcedureLines(search, program, "q") == Lines({"path zz"}));
+  EXPECT_TRUE(findProcedureLines(search, program, "s") == Lines({"path zz"}));
+  EXPECT_TRUE(findProcedureLines(search, program, "i") == Lines({"imported"}));
   // lib.hdpl:name: the library named is searched before any other root or library.
   scratch.write("y/a_other.hdpl", scriptXml({procedureXml("q", {"other library"})}));
   const std::string library =
       scratch.write("y/named.hdpl", scriptXml({procedureXml("q", {"named library"})}));
-  EXPECT_TRUE(findProcedureLines(library, "q") == Lines({"named library"}));
+  EXPECT_TRUE(findProcedureLines(search, library, "q") == Lines({"named library"}));
 }
 
 TEST_F(ImportScanner, ProceduresInImportedDirectoriesAreFound) {
@@ -146,16 +146,16 @@ TEST_F(ImportScanner, ProceduresInImportedDirectoriesAreFound) {
                 scriptXml({procedureXml("outer", {"import '../deep'", "inner ()"})}));
   const std::string program =
       script("app/a.hdev", scriptXml({procedureXml("main", {"import '../lib'"})}));
-  EXPECT_TRUE(findProcedureLines(program, "inner") == Lines({"i := 3"}));
+  EXPECT_TRUE(findProcedureLines(search, program, "inner") == Lines({"i := 3"}));
 }
 
 TEST_F(ImportScanner, RootsThatDoNotExistAreNeverTheSame) {
   const std::string program = script("app/a.hdev", scriptXml({procedureXml("main", {"x := 1"})}));
-  runSettings().procedureDirectories.push_back(scratch / "missing1");
-  runSettings().procedureDirectories.push_back(scratch / "missing2");
-  runSettings().halconroot = scratch / "no-halcon";
-  EXPECT_TRUE(scanScriptImports(program).empty());
-  EXPECT_TRUE(findProcedureLines(program, "main") == Lines({"x := 1"}));
+  search.procedureDirectories.push_back(scratch / "missing1");
+  search.procedureDirectories.push_back(scratch / "missing2");
+  search.halconroot = scratch / "no-halcon";
+  EXPECT_TRUE(scanScriptImports(search, program).empty());
+  EXPECT_TRUE(findProcedureLines(search, program, "main") == Lines({"x := 1"}));
 }
 
 TEST_F(ImportScanner, NamesWithPatternCharactersAreTakenLiterally) {
@@ -164,11 +164,11 @@ TEST_F(ImportScanner, NamesWithPatternCharactersAreTakenLiterally) {
       scriptXml({procedureXml("aab", {"wrong := 1"}), procedureXml("a+b", {"right := 1"}),
                  procedureXml("axb", {"wrong := 2"}), procedureXml("a.b", {"right := 2"})}));
   const std::string program = script("app/a.hdev", scriptXml({procedureXml("main", {"x := 1"})}));
-  runSettings().procedureDirectories.push_back(scratch / "procs");
-  EXPECT_TRUE(findProcedureLines(program, "a+b") == Lines({"right := 1"}));
-  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "a.b") == Lines({"right := 2"}));
-  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "(").empty());
-  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "a[").empty());
+  search.procedureDirectories.push_back(scratch / "procs");
+  EXPECT_TRUE(findProcedureLines(search, program, "a+b") == Lines({"right := 1"}));
+  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "a.b", false) == Lines({"right := 2"}));
+  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "(", false).empty());
+  EXPECT_TRUE(readBodyLines(scratch / "procs/lib.hdpl", "a[", false).empty());
 }
 
 TEST_F(ImportScanner, ReadingFollowsTheLineRules) {
@@ -182,7 +182,7 @@ TEST_F(ImportScanner, ReadingFollowsTheLineRules) {
   EXPECT_TRUE(readBodyLines(named, "two") == Lines({"* b"}));
   std::istringstream none("<l>x</l>\n<body>\n<l>y</l>\n");
   EXPECT_TRUE(readBodyLines(none, "").empty());
-  EXPECT_TRUE(readBodyLines(scratch / "not-a-file.hdev", "").empty());
+  EXPECT_TRUE(readBodyLines(scratch / "not-a-file.hdev", "", false).empty());
 }
 
 TEST_F(ImportScanner, HugeAndBinaryFilesGiveLinesOrNothing) {
@@ -191,12 +191,12 @@ TEST_F(ImportScanner, HugeAndBinaryFilesGiveLinesOrNothing) {
   const std::string program = script(
       "app/a.hdev", "<procedure name=\"main\">\n<body>\n<l" + huge + "\n<l>" + huge + "</l>\n" +
                         std::string("<l>\0\xff\xfe>\x80</l>\n", 13) + "</body>\n");
-  const Lines lines = findProcedureLines(program, "main");
+  const Lines lines = findProcedureLines(search, program, "main");
   ASSERT_EQ(lines.size(), 2u);
   // An import path no file system can examine is a missing import, not an error.
   const std::string unexaminable = script(
       "app/b.hdev", scriptXml({procedureXml("main", {"import '" + std::string(5000, 'x') + "'"})}));
-  EXPECT_TRUE(scanScriptImports(unexaminable).empty());
+  EXPECT_TRUE(scanScriptImports(search, unexaminable).empty());
   EXPECT_EQ(lines[0], huge);  // the start tag ends at its first ">"
   EXPECT_EQ(lines[1], std::string("\0\xff\xfe>\x80", 5));
 }
@@ -211,8 +211,8 @@ TEST_F(ImportScanner, LinkedDirectoryCyclesEnd) {
   fs::create_symlink(scratch.path() / "procs/sub/self", scratch.path() / "procs/sub/self");
   const std::string program =
       script("app/a.hdev", scriptXml({procedureXml("main", {"import '../procs'"})}));
-  EXPECT_TRUE(scanScriptImports(program) == Lines({canonical("procs")}));
-  EXPECT_TRUE(findProcedureLines(program, "nowhere").empty());
+  EXPECT_TRUE(scanScriptImports(search, program) == Lines({canonical("procs")}));
+  EXPECT_TRUE(findProcedureLines(search, program, "nowhere").empty());
 }
 
 }  // namespace

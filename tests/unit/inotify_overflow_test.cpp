@@ -22,8 +22,6 @@
 namespace Velotrax {
 namespace {
 
-using testing_support::TempDirectory;
-
 // Far more than the kernel's default queue of 16384 events, as the starved reader still gets a
 // small share of the processor.
 constexpr int kEntries = 60000;

@@ -3,10 +3,10 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 
-#include "frontend/console.h"
+#include "common/messages.h"
 #include "halcon/installations.h"
-#include "os/registry.h"
 
 namespace Velotrax {
 namespace {
@@ -72,9 +72,8 @@ TEST_F(FindInstallations, ADamagedLaterMatchThrows) {
   try {
     findInstallations("13");
     FAIL() << "no exception";
-  } catch (const winreg::RegException& e) {
+  } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "Cannot get size of string value: RegGetValue failed.");
-    EXPECT_EQ(e.code(), 2);
   }
 }
 

@@ -5,22 +5,15 @@
 #include <unistd.h>
 
 #include "loopback.h"
+#include "os/unique_fd_posix.h"
 
 namespace {
 
-class Socket {
- public:
-  Socket() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
-  ~Socket() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  int get() const { return fd_; }
+using Velotrax::os::UniqueFd;
 
- private:
-  int fd_;
-};
+UniqueFd newSocket() {
+  return UniqueFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+}
 
 sockaddr_in loopback(int port) {
   sockaddr_in address{};
@@ -33,7 +26,7 @@ sockaddr_in loopback(int port) {
 }  // namespace
 
 int freeLoopbackPort() {
-  const Socket socket;
+  const UniqueFd socket = newSocket();
   sockaddr_in address = loopback(0);
   socklen_t length = sizeof address;
   if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
@@ -43,7 +36,7 @@ int freeLoopbackPort() {
 }
 
 std::string firstLineFrom(int port) {
-  const Socket socket;
+  const UniqueFd socket = newSocket();
   const sockaddr_in address = loopback(port);
   if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
     return {};

@@ -181,7 +181,7 @@ TEST(RegistryFile, EveryEncodingAndHeaderTheEditorWritesIsRead) {
       u"\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"InstallDir\"=\"C:\\\\Caf\u00E9 "
       u"\U0001F600\"\r\n"
       u"broken\r\n";
-  const std::string utf8Body = os::utf16ToUtf8(body);
+  const std::string utf8Body = *os::utf16ToUtf8(body);
   const std::pair<std::string, std::string> files[] = {
       {"UTF-16LE", utf16le(u"Windows Registry Editor Version 5.00" + body)},
       {"UTF-8", "Windows Registry Editor Version 5.00" + utf8Body},
@@ -228,16 +228,12 @@ class RegistryKeys : public testing::Test {
   }
   void TearDown() override { ::unsetenv("VELOTRAX_REGISTRY"); }
 
-  // The code of the RegException `open` throws, with its message checked.
-  static long failure(const std::function<void()>& action, const char* message) {
-    try {
-      action();
-    } catch (const RegException& e) {
-      EXPECT_STREQ(e.what(), message);
-      return e.code();
-    }
-    ADD_FAILURE() << "no RegException";
-    return 0;
+  // The step and code of a registry call that must fail.
+  using Failure = std::pair<std::string, long>;
+  template <class T>
+  static Failure failure(const os::OsResult<T>& result) {
+    if (result) return {"succeeded", 0};
+    return {result.failure().step, result.failure().code};
   }
 
   std::vector<std::string> warnings_;
@@ -249,20 +245,20 @@ TEST_F(RegistryKeys, OpenEnumerateRead) {
   use(kHeader +
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"s\"=\"text\"\n\"n\"=dword:1\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\x]\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\y]\n");
-  const RegKey key = RegKey::openLocalMachine(u"SOFTWARE\\A\\", warn_);
-  EXPECT_EQ(key.subkeyNames(), (std::vector<std::u16string>{u"x", u"y"}));
-  EXPECT_EQ(key.stringValue(u"S"), u"text");
-  EXPECT_EQ(failure([&] { key.stringValue(u"missing"); }, kValueSizeFailed), 2);
-  EXPECT_EQ(failure([&] { key.stringValue(u"n"); }, kValueSizeFailed), 1630);
-  EXPECT_EQ(failure([&] { RegKey::openLocalMachine(u"SOFTWARE\\B", warn_); }, kOpenKeyFailed), 2);
+  const os::OsResult<RegKey> key = RegKey::openLocalMachine(u"SOFTWARE\\A\\", warn_);
+  ASSERT_TRUE(key);
+  EXPECT_EQ(*key->subkeyNames(), (std::vector<std::u16string>{u"x", u"y"}));
+  EXPECT_EQ(*key->stringValue(u"S"), u"text");
+  EXPECT_EQ(failure(key->stringValue(u"missing")), Failure(kValueSizeStep, 2));
+  EXPECT_EQ(failure(key->stringValue(u"n")), Failure(kValueSizeStep, 1630));
+  EXPECT_EQ(failure(RegKey::openLocalMachine(u"SOFTWARE\\B", warn_)), Failure(kOpenKeyStep, 2));
   EXPECT_TRUE(warnings_.empty());
 }
 
 TEST_F(RegistryKeys, DamagedKeysAndFilesDoNotOpenAndWarnOnce) {
   use(kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\nbroken\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\n");
-  EXPECT_EQ(failure([&] { RegKey::openLocalMachine(u"SOFTWARE\\A", warn_); }, kOpenKeyFailed),
-            1009);
-  RegKey::openLocalMachine(u"SOFTWARE\\B", warn_);
+  EXPECT_EQ(failure(RegKey::openLocalMachine(u"SOFTWARE\\A", warn_)), Failure(kOpenKeyStep, 1009));
+  EXPECT_TRUE(RegKey::openLocalMachine(u"SOFTWARE\\B", warn_));
   ASSERT_EQ(warnings_.size(), 1u);
   EXPECT_EQ(warnings_[0], "warning: registry file " + path_ +
                               " line 3 is malformed (neither a key nor a value); the key it "
@@ -271,10 +267,10 @@ TEST_F(RegistryKeys, DamagedKeysAndFilesDoNotOpenAndWarnOnce) {
 
 TEST_F(RegistryKeys, AMissingFileIsAnEmptyRegistryAndADirectoryIsNoFile) {
   ::setenv("VELOTRAX_REGISTRY", "/nonexistent/registry.reg", 1);
-  EXPECT_EQ(failure([&] { RegKey::openLocalMachine(u"SOFTWARE", warn_); }, kOpenKeyFailed), 2);
+  EXPECT_EQ(failure(RegKey::openLocalMachine(u"SOFTWARE", warn_)), Failure(kOpenKeyStep, 2));
   EXPECT_TRUE(warnings_.empty());
   ::setenv("VELOTRAX_REGISTRY", "/", 1);
-  EXPECT_EQ(failure([&] { RegKey::openLocalMachine(u"SOFTWARE", warn_); }, kOpenKeyFailed), 1009);
+  EXPECT_EQ(failure(RegKey::openLocalMachine(u"SOFTWARE", warn_)), Failure(kOpenKeyStep, 1009));
   ASSERT_EQ(warnings_.size(), 1u);
   EXPECT_EQ(warnings_[0], "warning: registry file / cannot be read: not a regular file");
 }

@@ -2,7 +2,7 @@
 // matcher must decide, and capture, exactly what the standard library's ECMAScript engine does
 // with the original pattern. Long lines, where that engine would exhaust the stack, only need
 // a linear answer.
-#include "watch/script_lines.h"
+#include "execution/script_lines.h"
 
 #include <random>
 #include <regex>

@@ -1,5 +1,5 @@
 // Finding the script from its name as typed: candidates, searches, warnings, kinds, the
-// procedure path text, the working directory and the watch list. Runs on both platforms; the
+// procedure path text and the working directory. Runs on both platforms; the
 // path rules are each platform's own.
 #include "frontend/script_location.h"
 
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "captured_output.h"
-#include "frontend/run_settings.h"
-#include "scratch_directory.h"
+#include "common/run_settings.h"
+#include "temp_directory.h"
 #include "test_framework.h"
 
 namespace fs = boost::filesystem;
@@ -20,18 +20,18 @@ const bool kWindowsPaths = fs::path::preferred_separator == '\\';
 
 class ScriptLocation : public testing::Test {
  protected:
-  void SetUp() override { runSettings() = RunSettings(); }
-
-  // Locates `typed` and keeps what was written to the console.
+  // Locates `typed` and keeps what was written to the console; returns the procedure path text.
   std::string locate(const std::string& typed) {
-    runSettings().scriptArgument = typed;
+    options.scriptArgument = typed;
     const CapturedOutput output;
-    const std::string text = locateScript();
+    located = locateScript(options);
     warnings = output.err();
-    return text;
+    return procedurePathText(located);
   }
+  void enter() { enterScriptDirectory(located, options.verbose); }
 
-  const RunSettings& settings = runSettings();
+  RunSettings options;
+  LocatedScript located;
   std::string warnings;
 };
 
@@ -44,9 +44,9 @@ TEST_F(ScriptLocation, AProcedureFileWinsOverAProgramOfTheSameName) {
   scratch.write("find_edges.hdvp", "");
   scratch.write("find_edges.hdev", "");
   EXPECT_EQ(locate("find_edges"), scratch.path().string());
-  EXPECT_EQ(settings.procedureName, "find_edges");
-  EXPECT_EQ(settings.programPath, "");
-  EXPECT_EQ(settings.scriptPath, scratch / "find_edges.hdvp");
+  EXPECT_EQ(located.procedureName, "find_edges");
+  EXPECT_EQ(located.programPath, "");
+  EXPECT_EQ(located.scriptPath, scratch / "find_edges.hdvp");
   EXPECT_EQ(warnings, "");
 }
 
@@ -56,12 +56,12 @@ TEST_F(ScriptLocation, ProgramsAreRecognisedWhateverTheCaseOfTheirExtension) {
   scratch.write("MAIN2.HDEV", "");
   scratch.write("old.Dev", "");
   locate("main");
-  EXPECT_EQ(settings.programPath, scratch / "main.hdev");
-  EXPECT_EQ(settings.procedureName, "");
+  EXPECT_EQ(located.programPath, scratch / "main.hdev");
+  EXPECT_EQ(located.procedureName, "");
   locate("MAIN2.HDEV");
-  EXPECT_EQ(settings.programPath, scratch / "MAIN2.HDEV");
+  EXPECT_EQ(located.programPath, scratch / "MAIN2.HDEV");
   locate("old.Dev");
-  EXPECT_EQ(settings.programPath, scratch / "old.Dev");
+  EXPECT_EQ(located.programPath, scratch / "old.Dev");
   EXPECT_EQ(warnings, "");
 }
 
@@ -69,11 +69,11 @@ TEST_F(ScriptLocation, OnlyTheThreeSuffixesAreTried) {
   ScratchDirectory scratch;
   scratch.write("legacy.dvp", "");
   locate("legacy");
-  EXPECT_EQ(settings.scriptPath, "");
+  EXPECT_EQ(located.scriptPath, "");
   EXPECT_EQ(warnings, "warning: could not find file legacy in current directory\n");
   scratch.write("other.dev", "");
   locate("other");
-  EXPECT_EQ(settings.programPath, scratch / "other.dev");
+  EXPECT_EQ(located.programPath, scratch / "other.dev");
 }
 
 TEST_F(ScriptLocation, AnAbsoluteNameWithoutExtensionFindsTheProgram) {
@@ -81,8 +81,8 @@ TEST_F(ScriptLocation, AnAbsoluteNameWithoutExtensionFindsTheProgram) {
   const std::string program = scratch.write("scripts/main.hdev", "");
   const std::string typed = (scratch.path() / "scripts" / "main").string();
   EXPECT_EQ(locate(typed), scratch / "scripts");
-  EXPECT_EQ(settings.programPath, program);
-  EXPECT_EQ(settings.scriptPath, program);
+  EXPECT_EQ(located.programPath, program);
+  EXPECT_EQ(located.scriptPath, program);
 }
 
 TEST_F(ScriptLocation, AnAbsoluteNameNotFoundIsStillTheScriptAndItsDirectoryTheFirst) {
@@ -90,8 +90,8 @@ TEST_F(ScriptLocation, AnAbsoluteNameNotFoundIsStillTheScriptAndItsDirectoryTheF
   const std::string typed = (scratch.path() / "gone" / "inspect.hdev").string();
   EXPECT_EQ(locate(typed), scratch / "gone");
   EXPECT_EQ(warnings, "warning: could not find file " + typed + "\n");
-  EXPECT_EQ(settings.programPath, typed);
-  EXPECT_EQ(settings.scriptPath, typed);
+  EXPECT_EQ(located.programPath, typed);
+  EXPECT_EQ(located.scriptPath, typed);
 }
 
 TEST_F(ScriptLocation, ALibraryProcedureIsNamedAfterTheLastColon) {
@@ -99,9 +99,9 @@ TEST_F(ScriptLocation, ALibraryProcedureIsNamedAfterTheLastColon) {
   const std::string library = scratch.write("sub/vision.hdpl", "");
   for (const char* typed : {"sub/vision.hdpl:find_edges", "sub/vision:find_edges"}) {
     EXPECT_EQ(locate(typed), scratch / "sub");
-    EXPECT_EQ(settings.procedureName, "find_edges");
-    EXPECT_EQ(settings.programPath, "");
-    EXPECT_EQ(fs::path(settings.scriptPath), fs::path(library));
+    EXPECT_EQ(located.procedureName, "find_edges");
+    EXPECT_EQ(located.programPath, "");
+    EXPECT_EQ(fs::path(located.scriptPath), fs::path(library));
     EXPECT_EQ(warnings, "");
   }
 }
@@ -110,32 +110,32 @@ TEST_F(ScriptLocation, ALibraryWithoutDirectoryIsSplitToo) {
   ScratchDirectory scratch;
   scratch.write("tools.hdpl", "");
   EXPECT_EQ(locate("tools.hdpl:measure"), scratch.path().string());
-  EXPECT_EQ(settings.procedureName, "measure");
-  EXPECT_EQ(settings.scriptPath, scratch / "tools.hdpl");
+  EXPECT_EQ(located.procedureName, "measure");
+  EXPECT_EQ(located.scriptPath, scratch / "tools.hdpl");
   locate("tools:measure");
-  EXPECT_EQ(settings.scriptPath, scratch / "tools.hdpl");
+  EXPECT_EQ(located.scriptPath, scratch / "tools.hdpl");
 }
 
 TEST_F(ScriptLocation, SeparatorsAndDrivesFollowThePlatform) {
   ScratchDirectory scratch;
   scratch.write("sub/vision.hdpl", "");
   locate("sub\\vision.hdpl:find_edges");
-  EXPECT_EQ(settings.procedureName, "find_edges");
+  EXPECT_EQ(located.procedureName, "find_edges");
   if (kWindowsPaths) {
-    EXPECT_EQ(settings.scriptPath, scratch / "sub\\vision.hdpl");
+    EXPECT_EQ(located.scriptPath, scratch / "sub\\vision.hdpl");
     // A one-letter prefix is a drive: nothing to split.
     locate("C:main.hdev");
-    EXPECT_EQ(settings.procedureName, "");
+    EXPECT_EQ(located.procedureName, "");
     locate("C:vision.hdpl:find_edges");
-    EXPECT_EQ(settings.procedureName, "find_edges");
+    EXPECT_EQ(located.procedureName, "find_edges");
   } else {
     // A backslash is an ordinary character of the file name.
-    EXPECT_EQ(settings.scriptPath, "");
+    EXPECT_EQ(located.scriptPath, "");
     scratch.write("sub\\vision.hdpl", "");
     locate("sub\\vision.hdpl:find_edges");
-    EXPECT_EQ(settings.scriptPath, scratch / "sub\\vision.hdpl");
+    EXPECT_EQ(located.scriptPath, scratch / "sub\\vision.hdpl");
     locate("C:main.hdev");
-    EXPECT_EQ(settings.procedureName, "main.hdev");
+    EXPECT_EQ(located.procedureName, "main.hdev");
   }
 }
 
@@ -143,18 +143,18 @@ TEST_F(ScriptLocation, SearchParentFindsAScriptTwoLevelsUpAndMakesItsDirectoryCu
   ScratchDirectory scratch;
   scratch.write("top/main.hdev", "");
   fs::current_path(scratch.directory("top/a/b"));
-  runSettings().searchParent = true;
+  options.searchParent = true;
   EXPECT_EQ(locate("main"), scratch / "top");
-  EXPECT_EQ(fs::path(settings.programPath), scratch.path() / "top" / "main.hdev");
-  enterScriptDirectory();
+  EXPECT_EQ(fs::path(located.programPath), scratch.path() / "top" / "main.hdev");
+  enter();
   EXPECT_EQ(current(), scratch / "top");
 
   fs::current_path(scratch / "top/a/b");
-  runSettings().searchParent = false;
+  options.searchParent = false;
   EXPECT_EQ(locate("main"), "");
   EXPECT_EQ(warnings, "warning: could not find file main in current directory\n");
-  EXPECT_EQ(settings.programPath, "");
-  EXPECT_EQ(settings.procedureName, "main");
+  EXPECT_EQ(located.programPath, "");
+  EXPECT_EQ(located.procedureName, "main");
 }
 
 TEST_F(ScriptLocation, SearchParentLooksAtNinetyNineDirectoriesInAll) {
@@ -163,40 +163,40 @@ TEST_F(ScriptLocation, SearchParentLooksAtNinetyNineDirectoriesInAll) {
   std::string chain;
   for (int depth = 1; depth <= 99; ++depth) chain += "d/";
   scratch.directory(chain);
-  runSettings().searchParent = true;
+  options.searchParent = true;
 
   fs::current_path(scratch / chain.substr(0, 2 * 98));  // 98 levels down: the 99th directory
   locate("main");
-  EXPECT_EQ(settings.programPath, scratch / "main.hdev");
+  EXPECT_EQ(located.programPath, scratch / "main.hdev");
 
   fs::current_path(scratch / chain);  // 99 levels down: it would be the 100th
   locate("main");
-  EXPECT_EQ(settings.scriptPath, "");
+  EXPECT_EQ(located.scriptPath, "");
   EXPECT_EQ(warnings,
             "warning: could not find file main in current directory or any parent directory\n");
 }
 
 TEST_F(ScriptLocation, SearchParentEndsAtTheRoot) {
   ScratchDirectory scratch;
-  runSettings().searchParent = true;
+  options.searchParent = true;
   locate("no_such_script_anywhere_7f3a");
-  EXPECT_EQ(settings.scriptPath, "");
-  EXPECT_EQ(settings.procedureDirectories.size(), 0u);
+  EXPECT_EQ(located.scriptPath, "");
+  EXPECT_EQ(located.procedureDirectories.size(), 0u);
 }
 
 TEST_F(ScriptLocation, ARelativeNameNotFoundLeavesTheWorkingDirectoryUnlessAPathIsGiven) {
   ScratchDirectory scratch;
   const std::string start = current();
   EXPECT_EQ(locate("missing.hdev"), "");
-  EXPECT_EQ(settings.programPath, "");
-  EXPECT_EQ(settings.procedureName, "");
-  enterScriptDirectory();
+  EXPECT_EQ(located.programPath, "");
+  EXPECT_EQ(located.procedureName, "");
+  enter();
   EXPECT_EQ(current(), start);
 
   const std::string d = scratch.directory("D");
-  runSettings().proceduresPath = {d};
+  options.proceduresPath = {d};
   EXPECT_EQ(locate("missing.hdev"), d);
-  enterScriptDirectory();
+  enter();
   EXPECT_EQ(current(), d);
 }
 
@@ -204,31 +204,28 @@ TEST_F(ScriptLocation, ThePathTextIsTheScriptDirectoryThenTheProcedurePaths) {
   ScratchDirectory scratch;
   const std::string s = scratch.directory("s");
   scratch.write("s/proc.hdvp", "");
-  runSettings().proceduresPath = {"a", "b"};
-  runSettings().watchDirs = {"w"};
+  options.proceduresPath = {"a", "b"};
   EXPECT_EQ(locate((fs::path(s) / "proc").string()), s + ";a;b");
-  buildWatchList();
-  EXPECT_TRUE(settings.watchList == std::vector<std::string>({s, "a", "b", "w"}));
 }
 
 TEST_F(ScriptLocation, ADirectoryThatCannotBeEnteredIsAnError) {
   ScratchDirectory scratch;
-  runSettings().proceduresPath = {scratch / "not-there"};
+  options.proceduresPath = {scratch / "not-there"};
   locate("missing.hdev");
-  EXPECT_THROW(enterScriptDirectory(), fs::filesystem_error);
+  EXPECT_THROW(enter(), fs::filesystem_error);
   scratch.write("plain-file", "");
-  runSettings().proceduresPath = {scratch / "plain-file"};
+  options.proceduresPath = {scratch / "plain-file"};
   locate("missing.hdev");
-  EXPECT_THROW(enterScriptDirectory(), fs::filesystem_error);
+  EXPECT_THROW(enter(), fs::filesystem_error);
 }
 
 TEST_F(ScriptLocation, TheWorkingDirectoryLineIsVerbose) {
   ScratchDirectory scratch;
   scratch.write("p.hdvp", "");
-  runSettings().verbose = true;
+  options.verbose = true;
   locate("p");
   const CapturedOutput output;
-  enterScriptDirectory();
+  enter();
   EXPECT_EQ(output.out(), "Setting working directory to " + scratch.path().string() + "\n");
 }
 

@@ -12,9 +12,9 @@
 
 #include "../xml_text.h"
 #include "HDevEngineCpp.h"
+#include "execution/import_scanner.h"
+#include "execution/script_lines.h"
 #include "script_file.h"
-#include "watch/import_scanner.h"
-#include "watch/script_lines.h"
 
 namespace Velotrax {
 namespace {
@@ -61,7 +61,7 @@ TEST(ScriptReadingAgreement, EveryScriptOfTheProjectListsTheSameLines) {
       }
       for (const auto& procedure : file.procedures) {
         Lines scanned, imports;
-        readProcedureFile(entry.path().string(), procedure.name, scanned, imports);
+        readProcedureFile(entry.path().string(), procedure.name, scanned, imports, false);
         EXPECT_EQ(
             disagreement(entry.path().string(), procedure.name, engineLines(procedure), scanned),
             "");

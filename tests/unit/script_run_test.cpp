@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "captured_output.h"
-#include "fake_bridge.h"
-#include "frontend/run_settings.h"
+#include "common/run_settings.h"
+#include "fake_engine.h"
 #include "halcon/hde_exception.h"
 #include "test_framework.h"
 
@@ -19,16 +19,12 @@ using Strings = std::vector<std::string>;
 
 class ScriptRun : public testing::Test {
  protected:
-  void SetUp() override {
-    fake::install();
-    fake::reset();
-    runSettings() = RunSettings();
-  }
+  void SetUp() override { fake::install(); }
 
   // Defines procedure `name` and selects it.
   fake::Procedure& procedure(const std::string& name) {
-    runSettings().procedureName = name;
-    runSettings().scriptPath = name + ".hdvp";
+    script.procedureName = name;
+    script.scriptPath = name + ".hdvp";
     return fake::engine().procedures[name];
   }
 
@@ -38,12 +34,15 @@ class ScriptRun : public testing::Test {
     for (const fake::Elements& elements : literals)
       arguments.push_back({"", holdTuple(fake::makeTuple(elements))});
     const CapturedOutput output;
-    const bool ok = runScript(arguments, elapsedMs);
+    const bool ok = runScript(request, arguments, elapsedMs);
     out = output.out();
     err = output.err();
     return ok;
   }
 
+  RunSettings options;
+  LocatedScript script;
+  const RunRequest request{options, script, ""};
   int elapsedMs = 0;
   std::string out, err;
 };
@@ -56,8 +55,8 @@ const std::string kWrapper =
 
 TEST_F(ScriptRun, TheSignatureTextListsTheFourParameterLists) {
   fake::Procedure& p = procedure("proc");
-  runSettings().checkonly = true;
-  runSettings().verbose = true;
+  options.checkonly = true;
+  options.verbose = true;
   EXPECT_TRUE(run());
   EXPECT_EQ(out.substr(0, out.rfind(" (")),
             "Loading procedure: proc\nSuccessfully loaded procedure: proc ( : : : )");
@@ -135,7 +134,7 @@ TEST_F(ScriptRun, InputsGoInOrderAndOutputsArePrintedThenReleased) {
   p.inputCtrl = {{"A"}, {"B"}};
   p.outputCtrl = {{"One"}, {"Empty"}, {"Mixed"}, {"Text"}};
   p.outputs = {{int64_t{5}}, {}, {int64_t{1}, 2.5, std::string("x")}, {std::string("abc")}};
-  runSettings().verbose = true;
+  options.verbose = true;
   EXPECT_TRUE(run({{int64_t{7}}, {std::string("s"), 1.5}}));
   EXPECT_TRUE(fake::engine().inputs ==
               std::vector<fake::Elements>({{int64_t{7}}, {std::string("s"), 1.5}}));
@@ -210,15 +209,15 @@ TEST_F(ScriptRun, EngineExceptionsAreReportedOthersPassOn) {
 }
 
 TEST_F(ScriptRun, ProgramsAreLoadedCalledAndReleasedCallFirst) {
-  runSettings().programPath = "/s/inspect.hdev";
-  runSettings().verbose = true;
+  script.programPath = "/s/inspect.hdev";
+  options.verbose = true;
   EXPECT_TRUE(run());
   EXPECT_EQ(out, "Loading program: /s/inspect.hdev\nCalling program: /s/inspect.hdev\n");
   EXPECT_GE(elapsedMs, 0);
   EXPECT_TRUE(fake::engine().releases == Strings({"program call", "program"}));
 
   fake::reset();
-  runSettings().checkonly = true;
+  options.checkonly = true;
   EXPECT_TRUE(run());
   EXPECT_EQ(out.substr(0, out.rfind(" (")),
             "Loading program: /s/inspect.hdev\nSuccessfully loaded program: /s/inspect.hdev");
@@ -228,32 +227,32 @@ TEST_F(ScriptRun, ProgramsAreLoadedCalledAndReleasedCallFirst) {
 }
 
 TEST_F(ScriptRun, AProgramNotFoundFailsAndIsNamedAsTyped) {
-  runSettings().scriptArgument = "missing.hdev";
+  options.scriptArgument = "missing.hdev";
   EXPECT_FALSE(run());
   EXPECT_EQ(out + err, "");
   const CapturedOutput output;
-  reportRunResult(false, elapsedMs);
+  reportRunResult(request, false, elapsedMs);
   EXPECT_EQ(output.err(), "Execution of program missing.hdev failed.\n");
 }
 
 TEST_F(ScriptRun, AQueryRunsNothing) {
   procedure("p");
-  runSettings().queryMode = true;
+  options.queryMode = true;
   EXPECT_FALSE(run());
   EXPECT_EQ(fake::engine().executions + fake::engine().releases.size(), 0u);
 }
 
 TEST_F(ScriptRun, TheResultLineNamesTheScriptTheOutcomeAndTheTime) {
   const CapturedOutput output;
-  runSettings().programPath = "C:\\scripts\\inspect.hdev";
-  reportRunResult(true, 1523);
-  runSettings().programPath = "";
-  runSettings().procedureName = "measure_gap";
-  runSettings().checkonly = true;
-  reportRunResult(true, -1);
-  reportRunResult(false, -1);
-  runSettings().checkonly = false;
-  reportRunResult(true, 0);
+  script.programPath = "C:\\scripts\\inspect.hdev";
+  reportRunResult(request, true, 1523);
+  script.programPath = "";
+  script.procedureName = "measure_gap";
+  options.checkonly = true;
+  reportRunResult(request, true, -1);
+  reportRunResult(request, false, -1);
+  options.checkonly = false;
+  reportRunResult(request, true, 0);
   EXPECT_EQ(output.out(),
             "Execution of program C:\\scripts\\inspect.hdev succeeded (1523ms).\n"
             "Check of procedure measure_gap succeeded.\n"

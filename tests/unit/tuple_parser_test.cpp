@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_bridge.h"
+#include "fake_engine.h"
 #include "test_framework.h"
 
 namespace Velotrax {
@@ -115,10 +115,7 @@ const std::vector<Case> kCases = {
 
 class TupleParser : public testing::Test {
  protected:
-  void SetUp() override {
-    fake::install();
-    fake::reset();
-  }
+  void SetUp() override { fake::install(); }
 };
 
 std::string rendered(const Elements& elements) {

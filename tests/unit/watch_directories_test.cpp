@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "frontend/run_settings.h"
+#include "common/run_settings.h"
 #include "process_probe.h"
 #include "temp_directory.h"
 #include "watch/watch_directories.h"
@@ -31,14 +31,15 @@ struct Watch {
   std::string out, err;
   bool threw = false;
 };
-Watch watchUntilSaved(const std::vector<std::string>& directories, const std::string& saveIn) {
+Watch watchUntilSaved(const std::vector<std::string>& directories, const std::string& saveIn,
+                      bool verbose = false) {
   Watch watch;
   std::atomic<bool> done{false};
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   std::thread watcher([&] {
     try {
-      watchDirectories(directories);
+      watchDirectories(directories, {verbose, {}, {}});
     } catch (const std::exception&) {
       watch.threw = true;
     }
@@ -56,17 +57,15 @@ Watch watchUntilSaved(const std::vector<std::string>& directories, const std::st
 
 class WatchDirectoriesTest : public testing::Test {
  protected:
-  void TearDown() override { runSettings().verbose = false; }
   TempDirectory directory_;
 };
 
 // The hint belongs to the first such message of the process: this test runs before any other
 // that writes one (alone, or first in this program).
 TEST_F(WatchDirectoriesTest, A_HintOnceInTheProcessDetailsWhenVerbose) {
-  runSettings().verbose = true;
   const std::string missing = directory_ / "missing", file = directory_ / "file";
   writeFile(file);
-  const Watch first = watchUntilSaved({missing, directory_.name(), file}, directory_.name());
+  const Watch first = watchUntilSaved({missing, directory_.name(), file}, directory_.name(), true);
   EXPECT_FALSE(first.threw);
   EXPECT_EQ(first.out, "adding watch for directory \"" + missing + "\"\n" +
                            "adding watch for directory \"" + directory_.name() + "\"\n" +
@@ -80,8 +79,7 @@ TEST_F(WatchDirectoriesTest, A_HintOnceInTheProcessDetailsWhenVerbose) {
       " is not a valid directory entry\n";
   EXPECT_EQ(first.err, skipped(missing) + kHint + detailsMissing + skipped(file) + detailsFile);
 
-  runSettings().verbose = false;
-  const Watch later = watchUntilSaved({missing, directory_.name()}, directory_.name());
+  const Watch later = watchUntilSaved({missing, directory_.name()}, directory_.name(), false);
   EXPECT_EQ(later.out, "");
   EXPECT_EQ(later.err, skipped(missing) + "\n");
 }
@@ -95,7 +93,8 @@ TEST_F(WatchDirectoriesTest, NothingToWatchWaitsUntilStopped) {
   std::thread watcher([&] {
     try {
       watchDirectories({missing},
-                       {[&](bool every) {
+                       {false,
+                        [&](bool every) {
                           all = every;
                           watching = true;
                         },

@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "frontend/run_settings.h"
+#include "common/run_settings.h"
+#include "fake_engine.h"
 #include "halcon/hde_exception.h"
 #include "os/console_input.h"
 #include "os/event.h"
@@ -17,7 +18,6 @@
 #include "temp_directory.h"
 #include "watch/watch_loop.h"
 #include "watch/watcher.h"
-#include "watch_engine_fake.h"
 
 namespace Velotrax {
 namespace {
@@ -59,10 +59,7 @@ int occurrences(const std::string& text, const std::string& part) {
 
 class WatchLoopTest : public testing::Test {
  protected:
-  void SetUp() override {
-    installFakeEngine();
-    runSettings().verbose = false;
-  }
+  void SetUp() override { fake::install(); }
 
   void TearDown() override {
     state_->stopWatcher();
@@ -82,6 +79,7 @@ class WatchLoopTest : public testing::Test {
     loop.keys = &keys_;
     loop.state = state_;
     if (watch) loop.watch = watch;
+    loop.verbose = verbose;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     bool ended = false;
@@ -105,6 +103,7 @@ class WatchLoopTest : public testing::Test {
 
   std::function<bool(int&)> onRun;
   WatchFunction watch;
+  bool verbose = false;
   TempDirectory directory_;
   ScriptedKeys keys_;
   std::shared_ptr<WatchState> state_ = std::make_shared<WatchState>();
@@ -124,7 +123,7 @@ TEST_F(WatchLoopTest, EscapeTypedDuringTheRunEndsAfterTheResultLine) {
   EXPECT_TRUE(runLoop());
   EXPECT_EQ(runs_, 1);
   EXPECT_EQ(reports_, (Reports{{true, 7}}));
-  EXPECT_EQ(unloadCalls, 1);
+  EXPECT_EQ(fake::engine().unloads, 1);
   // The loop's own message follows the result; the watcher writes one more when it starts.
   EXPECT_GE(occurrences(out_, kWatchMessage), 1);
 }
@@ -137,7 +136,7 @@ TEST_F(WatchLoopTest, AnyOtherKeyRunsAgain) {
   };
   EXPECT_TRUE(runLoop());
   EXPECT_EQ(runs_, 2);
-  EXPECT_EQ(unloadCalls, 2);
+  EXPECT_EQ(fake::engine().unloads, 2);
   EXPECT_EQ(reports_.size(), 2u);
 }
 
@@ -167,7 +166,7 @@ TEST_F(WatchLoopTest, FailingRunKeepsWatching) {
 }
 
 TEST_F(WatchLoopTest, FailedWatchEndsTheLoopAfterTheRun) {
-  runSettings().verbose = true;
+  verbose = true;
   watch = [](const std::vector<std::string>&, const WatchCallbacks& callbacks, WatchStop*) {
     callbacks.watching(true);
     throw std::runtime_error("monitor broke");
@@ -177,7 +176,6 @@ TEST_F(WatchLoopTest, FailedWatchEndsTheLoopAfterTheRun) {
     return true;
   };
   EXPECT_TRUE(runLoop());
-  runSettings().verbose = false;
   EXPECT_EQ(runs_, 1);
   EXPECT_EQ(reports_.size(), 1u);
   EXPECT_NE(err_.find("unknown error in watching directories: monitor broke\n"), std::string::npos);
@@ -206,7 +204,7 @@ TEST_F(WatchLoopTest, NothingWatchableStillTakesKeysAndWatchesWhatAppears) {
 }
 
 TEST_F(WatchLoopTest, EngineErrorFromUnloadingLeavesTheLoop) {
-  nextUnloadError = makeErrorRecord("unload refused");
+  fake::engine().nextUnloadError = fake::makeRecord({1, "", 0, -1, "unload refused"});
   keys_.typed = {'a', kEsc};
   try {
     runLoop();

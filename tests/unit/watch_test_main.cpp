@@ -19,9 +19,10 @@
 #include <string>
 #include <thread>
 
-#include "frontend/console.h"
+#include "common/messages.h"
 #include "os/child_process.h"
 #include "os/console_input_posix.h"
+#include "os/unique_fd_posix.h"
 
 extern char** environ;
 
@@ -64,8 +65,7 @@ int playChild(int argc, char** argv) {
   }
   if (name == "nest") {
     setenv("VELOTRAX_TEST_CHILD", ("linger:" + value).c_str(), 1);
-    Velotrax::os::runSelfAsChild(nullptr);
-    return 0;
+    return Velotrax::os::runSelfAsChild(nullptr) ? 0 : 100;
   }
   if (name == "nopidfd") {
     sock_filter filter[] = {
@@ -80,11 +80,12 @@ int playChild(int argc, char** argv) {
       return 98;
     setenv("VELOTRAX_TEST_CHILD", value.c_str(), 1);
     const auto outcome = Velotrax::os::runSelfAsChild(nullptr);
-    return outcome.end == Velotrax::os::ChildOutcome::End::exited ? outcome.exitCode : 100;
+    return outcome && outcome->end == Velotrax::os::ChildOutcome::End::exited ? outcome->exitCode
+                                                                              : 100;
   }
   if (name == "keywait") {
-    const int terminal = open(value.c_str(), O_RDWR | O_NOCTTY);
-    auto keys = Velotrax::os::consoleInputFor(terminal);
+    const Velotrax::os::UniqueFd terminal(open(value.c_str(), O_RDWR | O_NOCTTY));
+    auto keys = Velotrax::os::consoleInputFor(terminal.get());
     keys->beginKeyWait();
     std::printf("ready\n");
     std::fflush(stdout);

@@ -1,4 +1,4 @@
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 #include <cinttypes>
 #include <cmath>

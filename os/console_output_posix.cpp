@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include "console.h"
+#include "console_output.h"
 #include "standard_output.h"
 #include "terminal_posix.h"
 

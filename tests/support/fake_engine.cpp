@@ -1,17 +1,19 @@
-#include "fake_bridge.h"
+#include "fake_engine.h"
 
 #include <cstdlib>
 #include <cstring>
 
 #include "halcon/engine_client.h"
 
+// The bridge's opaque tuple, as the fake holds it.
+struct BrimletTuple {
+  Velotrax::fake::Elements elements;
+};
+
 namespace Velotrax::fake {
 
 namespace {
 
-struct Tuple {
-  Elements elements;
-};
 struct ProcedureObject {
   std::string name;
 };
@@ -32,10 +34,29 @@ Object* object(Handle handle) {
   return reinterpret_cast<Object*>(handle);
 }
 
+// Texts the runner frees with std::free, as the bridge allocates them.
 char* copy(const std::string& text) {
   char* copied = static_cast<char*>(std::malloc(text.size() + 1));
   std::memcpy(copied, text.c_str(), text.size() + 1);
   return copied;
+}
+char* copyOrNull(const std::string& text) {
+  return text.empty() ? nullptr : copy(text);
+}
+
+std::string quoted(const char* text) {
+  return text ? "\"" + std::string(text) + "\"" : "null";
+}
+
+// Records a set-up call; an entry told to fail returns a record.
+EngineErrorRecord* call(const std::string& name, const std::string& arguments = "") {
+  engine().calls.push_back(arguments.empty() ? name : name + " " + arguments);
+  if (!engine().failing.count(name)) return nullptr;
+  return makeRecord({1, name, 5200, -1, "fake failure", "standard text"});
+}
+
+const Element& element(TupleHandle tuple, int64_t index) {
+  return tuple->elements.at(static_cast<size_t>(index));
 }
 
 const Procedure& definition(ProcedureHandle procedure) {
@@ -78,56 +99,89 @@ struct Queries {
   }
 };
 
-EngineClient fakeClient() {
-  EngineClient c;
-  c.hclearErrorMsg = [](EngineErrorRecord* r) {
-    if (!r) return;
-    ++engine().recordsReleased;
-    for (char* text :
-         {r->procName, r->progLineName, r->message, r->errorText, r->extendedErrorInfo})
-      std::free(text);
-    std::free(r);
+void setUpEntries(EngineClient& c) {
+  c.hinit = [](int32_t value) { return call("hinit", std::to_string(value)); };
+  c.hsetVerbosity = [](int32_t flag) { return call("hsetVerbosity", std::to_string(flag)); };
+  c.hsetFullscreen = [](int32_t flag) { return call("hsetFullscreen", std::to_string(flag)); };
+  c.hsetStdOutHandler = [](OutputHandler handler) {
+    engine().normalOutput = handler;
+    return call("hsetStdOutHandler", handler ? "ptr" : "null");
   };
+  c.hsetStdErrHandler = [](OutputHandler handler) {
+    engine().errorOutput = handler;
+    return call("hsetStdErrHandler", handler ? "ptr" : "null");
+  };
+  c.hopenDefaultWindow = [] { return call("hopenDefaultWindow"); };
+  c.haddProcedurePath = [](const char* path) { return call("haddProcedurePath", quoted(path)); };
+  c.hsetEngineAttribute = [](const char* name, const char* value) {
+    return call("hsetEngineAttribute", quoted(name) + " " + quoted(value));
+  };
+  c.hsetEngineAttributeInt = [](const char* name, int32_t value) {
+    return call("hsetEngineAttributeInt", quoted(name) + " " + std::to_string(value));
+  };
+  c.hstartDebugServer = [] { return call("hstartDebugServer"); };
+  c.hgetsystem = [](const char* name, TupleHandle* tuple) {
+    EngineErrorRecord* record = call("hgetsystem", quoted(name));
+    if (!record) *tuple = makeTuple(engine().systemValue);
+    return record;
+  };
+  c.hunloadAllProcedures = []() -> EngineErrorRecord* {
+    ++engine().unloads;
+    EngineErrorRecord* record = engine().nextUnloadError;
+    engine().nextUnloadError = nullptr;
+    return record;
+  };
+}
+
+void tupleEntries(EngineClient& c) {
   c.hcreateTuple = [](TupleHandle* t) -> EngineErrorRecord* {
     *t = nullptr;
     if (++engine().tuplesCreated == engine().failCreateTupleAt) {
       --engine().tuplesCreated;
       return makeRecord({1, "hcreateTuple", 6001, -1, "out of memory", ""});
     }
-    *t = handle<TupleHandle>(new Tuple);
+    *t = new BrimletTuple;
     return nullptr;
   };
   c.hfreeTuple = [](TupleHandle t) {
+    if (!t) return;
     ++engine().tuplesFreed;
-    delete object<Tuple>(t);
+    delete t;
   };
   c.happendTupleLong = [](TupleHandle t, int64_t v) {
-    object<Tuple>(t)->elements.emplace_back(std::in_place_type<int64_t>, v);
+    t->elements.emplace_back(std::in_place_type<int64_t>, v);
   };
   c.happendTupleDouble = [](TupleHandle t, double v) {
-    object<Tuple>(t)->elements.emplace_back(std::in_place_type<double>, v);
+    t->elements.emplace_back(std::in_place_type<double>, v);
   };
   c.happendTupleString = [](TupleHandle t, const char* v) {
-    object<Tuple>(t)->elements.push_back(std::string(v));
+    t->elements.emplace_back(std::string(v));
   };
-  c.hgetTupleLength = [](TupleHandle t) {
-    return static_cast<int64_t>(object<Tuple>(t)->elements.size());
-  };
+  c.hgetTupleLength = [](TupleHandle t) { return static_cast<int64_t>(t->elements.size()); };
   c.hgetTupleElemType = [](TupleHandle t, int64_t i) -> int32_t {
-    const Element& e = object<Tuple>(t)->elements.at(static_cast<size_t>(i));
-    return e.index() == 0 ? kTupleElemLong : e.index() == 1 ? kTupleElemDouble : kTupleElemString;
+    switch (element(t, i).index()) {
+      case 0:
+        return kTupleElemLong;
+      case 1:
+        return kTupleElemDouble;
+      case 2:
+        return kTupleElemString;
+      default:
+        return 16;  // some other kind of element
+    }
   };
-  c.hgetTupleElemLong = [](TupleHandle t, int64_t i) {
-    return std::get<int64_t>(object<Tuple>(t)->elements.at(static_cast<size_t>(i)));
-  };
-  c.hgetTupleElemDouble = [](TupleHandle t, int64_t i) {
-    return std::get<double>(object<Tuple>(t)->elements.at(static_cast<size_t>(i)));
-  };
+  c.hgetTupleElemLong = [](TupleHandle t, int64_t i) { return std::get<int64_t>(element(t, i)); };
+  c.hgetTupleElemDouble = [](TupleHandle t, int64_t i) { return std::get<double>(element(t, i)); };
   c.hgetTupleElemString_TO_BE_FREED = [](TupleHandle t, int64_t i) {
-    return copy(std::get<std::string>(object<Tuple>(t)->elements.at(static_cast<size_t>(i))));
+    return copy(std::get<std::string>(element(t, i)));
   };
-  c.hfreeTupleElemString = [](char* text) { std::free(text); };
+  c.hfreeTupleElemString = [](char* text) {
+    ++engine().textsFreed;
+    std::free(text);
+  };
+}
 
+void procedureEntries(EngineClient& c) {
   c.hcreateProcedure = [](const char* name, ProcedureHandle* p) -> EngineErrorRecord* {
     *p = nullptr;
     if (EngineErrorRecord* failed = failureFor(engine().loadFailures, name)) return failed;
@@ -150,7 +204,7 @@ EngineClient fakeClient() {
   };
   c.hprocedurecallSetInputCtrlParamTuple = [](ProcedureCallHandle call, int32_t i,
                                               TupleHandle t) -> EngineErrorRecord* {
-    object<CallObject>(call)->inputs[i] = object<Tuple>(t)->elements;
+    object<CallObject>(call)->inputs[i] = t->elements;
     return nullptr;
   };
   c.hprocedurecallExecute = [](ProcedureCallHandle call) -> EngineErrorRecord* {
@@ -185,7 +239,9 @@ EngineClient fakeClient() {
   };
   c.hprocedureGetOutputCtrlParamName = Queries<outputCtrl>::name;
   c.hprocedureGetOutputCtrlParamDimension = Queries<outputCtrl>::dimension;
+}
 
+void programEntries(EngineClient& c) {
   c.hcreateProgram = [](const char* path, ProgramHandle* p) -> EngineErrorRecord* {
     *p = nullptr;
     if (EngineErrorRecord* failed = failureFor(engine().loadFailures, path)) return failed;
@@ -208,10 +264,33 @@ EngineClient fakeClient() {
     ++engine().executions;
     return failureFor(engine().executeFailures, object<ProgramObject>(call)->path);
   };
+}
+
+EngineClient fakeClient() {
+  EngineClient c;
+  c.hclearErrorMsg = [](EngineErrorRecord* r) {
+    if (!r) return;
+    ++engine().recordsReleased;
+    for (char* text :
+         {r->procName, r->progLineName, r->message, r->errorText, r->extendedErrorInfo})
+      std::free(text);
+    std::free(r);
+  };
+  setUpEntries(c);
+  tupleEntries(c);
+  procedureEntries(c);
+  programEntries(c);
   return c;
 }
 
 }  // namespace
+
+std::vector<std::string> Engine::callsOf(const std::string& prefix) const {
+  std::vector<std::string> found;
+  for (const std::string& line : calls)
+    if (line.rfind(prefix, 0) == 0) found.push_back(line);
+  return found;
+}
 
 Engine& engine() {
   static Engine state;
@@ -222,28 +301,32 @@ void reset() {
   engine() = Engine();
 }
 
-void install() {
-  installEngineClient(fakeClient());
+Engine& install() {
+  // Installed once: the process's client is never released.
+  static const bool installed = (installEngineClient(fakeClient()), true);
+  (void)installed;
+  return engine() = Engine();
 }
 
 TupleHandle makeTuple(const Elements& elements) {
   ++engine().tuplesCreated;
-  return handle<TupleHandle>(new Tuple{elements});
+  return new BrimletTuple{elements};
 }
 
 Elements elementsOf(TupleHandle tuple) {
-  return object<Tuple>(tuple)->elements;
+  return tuple->elements;
 }
 
 EngineErrorRecord* makeRecord(const Failure& failure) {
   ++engine().recordsCreated;
   auto* record = static_cast<EngineErrorRecord*>(std::calloc(1, sizeof(EngineErrorRecord)));
   record->type = failure.type;
-  if (!failure.procName.empty()) record->procName = copy(failure.procName);
+  record->procName = copyOrNull(failure.procName);
+  record->progLineName = copyOrNull(failure.progLineName);
   record->errorCode = failure.errorCode;
   record->progLine = failure.progLine;
-  if (!failure.message.empty()) record->message = copy(failure.message);
-  if (!failure.errorText.empty()) record->errorText = copy(failure.errorText);
+  record->message = copyOrNull(failure.message);
+  record->errorText = copyOrNull(failure.errorText);
   return record;
 }
 

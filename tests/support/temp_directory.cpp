@@ -1,6 +1,6 @@
-#include "scratch_directory.h"
+#include "temp_directory.h"
 
-#include "../xml_text.h"
+#include "tests/xml_text.h"
 
 #include <fstream>
 
@@ -8,17 +8,28 @@ namespace fs = boost::filesystem;
 
 namespace Velotrax {
 
-ScratchDirectory::ScratchDirectory()
-    : previous_(fs::current_path()),
-      path_(fs::canonical(fs::temp_directory_path()) / fs::unique_path("vx%%%%%%%%")) {
+TempDirectory::TempDirectory(const std::string& base)
+    : path_((base.empty() ? fs::canonical(fs::temp_directory_path()) : fs::path(base)) /
+            fs::unique_path("vx%%%%%%%%")) {
   fs::create_directories(path_);
-  fs::current_path(path_);
+}
+
+TempDirectory::~TempDirectory() {
+  boost::system::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+ScratchDirectory::ScratchDirectory() : previous_(fs::current_path()) {
+  fs::current_path(path());
 }
 
 ScratchDirectory::~ScratchDirectory() {
   boost::system::error_code ignored;
   fs::current_path(previous_, ignored);
-  fs::remove_all(path_, ignored);
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
 }
 
 namespace {
@@ -30,23 +41,21 @@ fs::path native(const std::string& relative) {
 
 }  // namespace
 
-std::string ScratchDirectory::operator/(const std::string& relative) const {
+std::string TempDirectory::operator/(const std::string& relative) const {
   return (path_ / native(relative)).string();
 }
 
-std::string ScratchDirectory::write(const std::string& relative, const std::string& content) const {
+std::string TempDirectory::write(const std::string& relative, const std::string& content) const {
   const fs::path file = path_ / native(relative);
   fs::create_directories(file.parent_path());
   std::ofstream(file.string(), std::ios::binary) << content;
   return file.string();
 }
 
-std::string ScratchDirectory::directory(const std::string& relative) const {
+std::string TempDirectory::directory(const std::string& relative) const {
   fs::create_directories(path_ / native(relative));
   return (path_ / native(relative)).string();
 }
-
-namespace {}  // namespace
 
 std::string procedureXml(const std::string& name, const std::vector<std::string>& lines) {
   std::string xml = "<procedure name=\"" + name + "\">\n<interface/>\n<body>\n";

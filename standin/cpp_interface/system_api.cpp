@@ -1,12 +1,11 @@
 // HalconCpp system operators on top of the library core.
-#include <chrono>
-#include <thread>
 
 #include "access.h"
 #include "errors.h"
 #include "fault_injection.h"
 #include "system_state.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
+#include "user_threads.h"
 
 namespace HalconCpp {
 
@@ -49,7 +48,7 @@ void WaitSeconds(const HTuple& seconds) {
     return;
   }
   if (s > 3600) standin::raise("wait_seconds", standin::err::kWrongValue + 1);
-  std::this_thread::sleep_for(std::chrono::duration<double>(s));
+  standin::librarySleep(s);
 }
 
 }  // namespace HalconCpp

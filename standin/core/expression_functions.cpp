@@ -1,11 +1,11 @@
-#include "tuple_functions.h"
+#include "expression_functions.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
 #include "errors.h"
-#include "tuple_ops.h"
+#include "tuple_arithmetic.h"
 
 namespace standin {
 namespace {

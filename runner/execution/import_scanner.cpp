@@ -6,8 +6,8 @@
 #include <set>
 #include <sstream>
 
-#include "frontend/console.h"
-#include "frontend/run_settings.h"
+#include "common/file_system.h"
+#include "common/messages.h"
 #include "os/file_io.h"
 #include "script_lines.h"
 
@@ -16,17 +16,6 @@ namespace fs = boost::filesystem;
 namespace Velotrax {
 
 namespace {
-
-// Status tests: an entry whose status cannot be read (a link to itself, say) is neither a
-// directory nor a file here, rather than an error that ends the whole scan.
-bool isDirectory(const fs::path& path) {
-  boost::system::error_code unreadable;
-  return fs::is_directory(path, unreadable);
-}
-bool isRegularFile(const fs::path& path) {
-  boost::system::error_code unreadable;
-  return fs::is_regular_file(path, unreadable);
-}
 
 bool hasExtension(const fs::path& path, const char* extension) {
   return boost::algorithm::iequals(path.extension().string(), extension);
@@ -90,19 +79,19 @@ std::vector<fs::path> filesWithExtension(const fs::path& directory,
 // passed over: the first visit found nothing there, and a cycle would otherwise never end.
 void searchDirectory(const fs::path& root, const std::string& procedureName,
                      const std::vector<std::string>& candidates, std::vector<std::string>& lines,
-                     std::vector<std::string>& imports) {
+                     std::vector<std::string>& imports, bool verbose) {
   std::vector<fs::directory_iterator> listings;
   std::set<std::string> visited{identity(root)};
   // Reads the directory's own files; true when one of them holds the procedure.
   auto enter = [&](const fs::path& directory) {
     for (const std::string& candidate : candidates) {
       if (isRegularFile(directory / candidate)) {
-        readProcedureFile((directory / candidate).string(), procedureName, lines, imports);
+        readProcedureFile((directory / candidate).string(), procedureName, lines, imports, verbose);
         if (!lines.empty()) return true;
       }
     }
     for (const fs::path& library : filesWithExtension(directory, {".hdpl"})) {
-      readProcedureFile(library.string(), procedureName, lines, imports);
+      readProcedureFile(library.string(), procedureName, lines, imports, verbose);
       if (!lines.empty()) return true;
     }
     boost::system::error_code unreadable;
@@ -130,15 +119,15 @@ void searchDirectory(const fs::path& root, const std::string& procedureName,
 
 // Appends the imports of every procedure file directly in `root`, or of `root` itself when it
 // is a program or a library.
-void readImportsOf(const fs::path& root, std::vector<std::string>& imports) {
+void readImportsOf(const fs::path& root, std::vector<std::string>& imports, bool verbose) {
   std::vector<std::string> ignored;
   if (!isDirectory(root)) {
     if (hasExtension(root, ".hdpl") || hasExtension(root, ".hdev"))
-      readProcedureFile(root.string(), "", ignored, imports);
+      readProcedureFile(root.string(), "", ignored, imports, verbose);
     return;
   }
   for (const fs::path& file : filesWithExtension(root, {".hdvp", ".hdpl"}))
-    readProcedureFile(file.string(), "", ignored, imports);
+    readProcedureFile(file.string(), "", ignored, imports, verbose);
 }
 
 }  // namespace
@@ -168,24 +157,27 @@ std::vector<std::string> readBodyLines(std::istream& script, const std::string& 
   return lines;
 }
 
-std::vector<std::string> readBodyLines(const std::string& file, const std::string& procedureName) {
+std::vector<std::string> readBodyLines(const std::string& file, const std::string& procedureName,
+                                       bool verbose) {
   // A FIFO, device or huge file met on the way is passed over rather than waited for or read.
-  const os::FileRead read = os::readRegularFile(file);
-  if (read.status != os::FileRead::Status::ok) {
-    if (read.status != os::FileRead::Status::missing && runSettings().verbose)
-      printError("remark: file \"" + file + "\" cannot be read (" + read.error + "). Ignored.");
+  const os::OsResult<std::string> read = os::readRegularFile(file);
+  if (!read) {
+    if (!os::isMissingFile(read.failure()) && verbose)
+      printError("remark: file \"" + file + "\" cannot be read (" + read.failure().text +
+                 "). Ignored.");
     return {};
   }
   // "\r\n" is read as a line end on every platform.
-  std::istringstream script(read.content);
+  std::istringstream script(*read);
   return readBodyLines(script, procedureName);
 }
 
 void readProcedureFile(const std::string& file, const std::string& procedureName,
-                       std::vector<std::string>& lines, std::vector<std::string>& imports) {
+                       std::vector<std::string>& lines, std::vector<std::string>& imports,
+                       bool verbose) {
   std::vector<std::string> collected;
   const fs::path directory = fs::path(file).parent_path();
-  for (const std::string& raw : readBodyLines(file, procedureName)) {
+  for (const std::string& raw : readBodyLines(file, procedureName, verbose)) {
     std::string decoded = scriptlines::decodeEntities(raw);
     if (const auto imported = scriptlines::importedPath(decoded)) {
       // A path that cannot even be examined (too long, say) is treated as missing.
@@ -193,7 +185,7 @@ void readProcedureFile(const std::string& file, const std::string& procedureName
       boost::system::error_code unexaminable;
       if (fs::exists(path, unexaminable))
         imports.push_back(fs::canonical(path).string());
-      else if (runSettings().verbose)
+      else if (verbose)
         printError("remark: import directory \"" + path.string() + "\" not found. Ignored.");
     }
     collected.push_back(std::move(decoded));
@@ -203,17 +195,18 @@ void readProcedureFile(const std::string& file, const std::string& procedureName
 
 void searchForProcedure(const std::string& path, const std::string& procedureName,
                         const std::vector<std::string>& candidates, std::vector<std::string>& lines,
-                        std::vector<std::string>& imports) {
-  if (isDirectory(path)) return searchDirectory(path, procedureName, candidates, lines, imports);
+                        std::vector<std::string>& imports, bool verbose) {
+  if (isDirectory(path))
+    return searchDirectory(path, procedureName, candidates, lines, imports, verbose);
   if (hasExtension(path, ".hdpl") || hasExtension(path, ".hdev"))
-    readProcedureFile(path, procedureName, lines, imports);
+    readProcedureFile(path, procedureName, lines, imports, verbose);
   else
     lines.clear();
 }
 
-void scanScript(const std::string& scriptPath, const std::string& procedureName,
-                std::vector<std::string>& lines, std::vector<std::string>& importDirectories) {
-  const RunSettings& settings = runSettings();
+void scanScript(const ScriptSearch& search, const std::string& scriptPath,
+                const std::string& procedureName, std::vector<std::string>& lines,
+                std::vector<std::string>& importDirectories) {
   const ProcedureFiles files = procedureFiles(procedureName);
 
   // In the order the engine resolves a name: the program or the library named on the command
@@ -223,9 +216,8 @@ void scanScript(const std::string& scriptPath, const std::string& procedureName,
   if (hasExtension(scriptPath, ".hdev") || hasExtension(scriptPath, ".hdpl"))
     roots.push_back(scriptPath);
   roots.push_back(fs::path(scriptPath).parent_path().string());
-  roots.insert(roots.end(), settings.procedureDirectories.begin(),
-               settings.procedureDirectories.end());
-  const std::string installation = settings.halconroot + "/procedures";
+  roots.insert(roots.end(), search.procedureDirectories.begin(), search.procedureDirectories.end());
+  const std::string installation = search.halconroot + "/procedures";
   roots.push_back(installation);
   // Of roots that are one object, the first stays: the engine finds nothing new in the others.
   std::vector<std::string> distinct;
@@ -242,7 +234,7 @@ void scanScript(const std::string& scriptPath, const std::string& procedureName,
   size_t importedCount = 0;
   for (size_t i = 0; i < roots.size(); ++i) {
     std::vector<std::string> imports;
-    readImportsOf(fs::path(roots[i]), imports);  // roots grows below
+    readImportsOf(fs::path(roots[i]), imports, search.verbose);  // roots grows below
     for (const std::string& imported : imports) {
       if (containsObject(roots, imported)) continue;
       roots.push_back(imported);
@@ -259,23 +251,25 @@ void scanScript(const std::string& scriptPath, const std::string& procedureName,
   if (procedureName.empty()) return;
   for (const std::string& root : roots) {
     std::vector<std::string> ignored;
-    searchForProcedure(root, files.baseName, files.candidates, lines, ignored);
+    searchForProcedure(root, files.baseName, files.candidates, lines, ignored, search.verbose);
     if (!lines.empty()) return;
   }
 }
 
-std::vector<std::string> scanScriptImports(const std::string& scriptPath) {
+std::vector<std::string> scanScriptImports(const ScriptSearch& search,
+                                           const std::string& scriptPath) {
   std::vector<std::string> lines;
   std::vector<std::string> imports;
-  scanScript(scriptPath, "", lines, imports);
+  scanScript(search, scriptPath, "", lines, imports);
   return imports;
 }
 
-std::vector<std::string> findProcedureLines(const std::string& scriptPath,
+std::vector<std::string> findProcedureLines(const ScriptSearch& search,
+                                            const std::string& scriptPath,
                                             const std::string& procedureName) {
   std::vector<std::string> lines;
   std::vector<std::string> imports;
-  scanScript(scriptPath, procedureName, lines, imports);
+  scanScript(search, scriptPath, procedureName, lines, imports);
   return lines;
 }
 

@@ -2,7 +2,7 @@
 // code, which draws into the window's picture and shows it in a screen window.
 #include "access.h"
 #include "fault_injection.h"
-#include "window_ops.h"
+#include "window_operators.h"
 
 namespace HalconCpp {
 namespace {

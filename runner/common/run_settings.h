@@ -1,4 +1,4 @@
-// The process-wide record of option values and derived run state.
+// The process-wide record of option values and derived run state, and the located script.
 #pragma once
 
 #include <string>
@@ -8,7 +8,7 @@ namespace Velotrax {
 
 constexpr int kDefaultDebugPort = 57786;
 
-// The environment variable that hands a separate-mode child the parent's `locatedScript`.
+// The environment variable that hands a separate-mode child the script its parent located.
 constexpr const char* kLocatedScriptVariable = "VELOTRAX_SCRIPT";
 
 // Written on the main thread before any other thread exists; only read afterwards.
@@ -43,19 +43,21 @@ struct RunSettings {
   bool scriptChosenByDialog = false;         // the script came from the open-file dialog
   std::string scriptArgument;                // the script as typed
   std::vector<std::string> scriptArguments;  // tokens after the script: procedure inputs
-
-  // The resolved script.
-  std::string procedureName;
-  std::string programPath;
-  std::string scriptPath;
-  std::vector<std::string> procedureDirectories;
-  std::vector<std::string> watchList;  // directories the watch loop starts from
-  // The script file found, with ":procedure" for a library: what a separate-mode child is to
-  // run. Empty when a relative name was not found.
-  std::string locatedScript;
 };
 
-// The one record of this process.
+// The one record of this process, filled by the option step; below the entry, functions are
+// handed what they read.
 RunSettings& runSettings();
+
+// The script as found: what to run, and where its procedures are.
+struct LocatedScript {
+  std::string procedureName;  // the procedure to run; empty for a program
+  std::string programPath;    // the program to run; empty for a procedure
+  std::string scriptPath;     // the script file; empty when a relative name was not found
+  std::vector<std::string> procedureDirectories;  // the script's directory, then --path entries
+  // The script file with ":procedure" for a library: what a separate-mode child is to run.
+  // Empty when a relative name was not found.
+  std::string childScript;
+};
 
 }  // namespace Velotrax

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "console.h"
+#include "console_output.h"
 #include "standard_output.h"
 
 namespace Velotrax::os {

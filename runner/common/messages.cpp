@@ -1,9 +1,9 @@
-#include "console.h"
+#include "messages.h"
 
 #include <mutex>
 #include <string>
 
-#include "os/console.h"
+#include "os/console_output.h"
 #include "os/dialogs.h"
 
 namespace Velotrax {

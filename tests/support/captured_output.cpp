@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "frontend/console.h"
+#include "common/messages.h"
 
 namespace Velotrax {
 
