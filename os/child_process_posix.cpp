@@ -134,7 +134,9 @@ int childSignalPipe() {
   static const int readEnd = [] {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
-    const auto* pipe = new ChildSignalPipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
+    // Kept for the process's life, and reachable, as the handler may write at any moment.
+    static const ChildSignalPipe* const pipe =
+        new ChildSignalPipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
     childSignalWriteEnd.store(pipe->writeEnd.get());
     struct sigaction action {};
     action.sa_handler = onChildSignal;
