@@ -22,7 +22,7 @@ declare -A families=(
   [watch]="-L watch"
   [tsan]="-L tsan"
   [e2e]="-R ^e2e\\."
-  [wine]="-R ^(windows\\.build\\.|wine\\.windows\\.)"
+  [wine]="-R ^(windows\\.build$|wine\\.windows\\.)"
   [endurance]="-L endurance"
 )
 selected=("$@")

@@ -18,7 +18,8 @@ LAUNCHER = os.environ.get("VELOTRAX_LAUNCHER", "")
 WINDOWS = LAUNCHER != ""
 # Bounds each program run; a whole test is bounded by pytest-timeout (see CMakeLists.txt).
 TIMEOUT = 30
-# Wine failing to start a program is retried, but only this often in a whole run.
+# Wine failing to start a program is retried, but only this often in one test process (a
+# parallel run has one per worker).
 MAX_SILENT_STARTS = 2
 _silent_starts = []
 
@@ -86,11 +87,14 @@ def squeezed(data):
 def completed(argv, **options):
     """subprocess.run with no standard input and a timeout. Under Wine, a start that ends with
     status 1 and no output at all, not even on a program's first line, is Wine failing to start
-    the program: such a run is repeated once and counted, and more than MAX_SILENT_STARTS of
-    them fail the whole run."""
+    the program: such a run is repeated once and counted, and the start past MAX_SILENT_STARTS
+    fails its test, naming every one."""
     done = subprocess.run(argv, stdin=subprocess.DEVNULL, timeout=TIMEOUT, **options)
     if WINDOWS and done.returncode == 1 and not done.stdout and not done.stderr:
         _silent_starts.append(argv)
+        if len(_silent_starts) > MAX_SILENT_STARTS:
+            pytest.fail(f"Wine failed to start a program {len(_silent_starts)} times:\n  "
+                        + "\n  ".join(map(str, _silent_starts)))
         warnings.warn(f"Wine gave status 1 and no output; ran again: {argv}")
         done = subprocess.run(argv, stdin=subprocess.DEVNULL, timeout=TIMEOUT, **options)
     return done
@@ -132,13 +136,6 @@ def run_on_terminal(program, *args, stdout="terminal", stderr="terminal", env=No
     out, err = proc.communicate(timeout=TIMEOUT)
     os.close(master)
     return Result(proc.returncode, bytes(shown), (text(out or b""), text(err or b"")))
-
-
-def pytest_sessionfinish(session, exitstatus):
-    if len(_silent_starts) > MAX_SILENT_STARTS:
-        print(f"\nWine failed to start a program {len(_silent_starts)} times:", *_silent_starts,
-              sep="\n  ")
-        session.exitstatus = 1
 
 
 def pytest_configure(config):

@@ -1,5 +1,6 @@
 """Message boxes and the open-file dialog of the Windows programs, on a virtual display."""
 import os
+import select
 import subprocess
 import tempfile
 import time
@@ -9,7 +10,9 @@ import pytest
 from conftest import TIMEOUT, WINDOWS, command, environment, native_path, text
 from runs import printing, procedure, script, write
 
-pytestmark = pytest.mark.skipif(not WINDOWS, reason="Windows dialogs, shown by Wine under Xvfb")
+# One worker of a parallel run takes the whole module, so its screen and prefix are made once.
+pytestmark = [pytest.mark.skipif(not WINDOWS, reason="Windows dialogs, shown by Wine under Xvfb"),
+              pytest.mark.xdist_group("screen")]
 
 DIALOG_TITLE = "Open HALCON program or procedure - Velotrax"
 WINE_PREFIX_SCRIPT = os.path.join(os.path.dirname(__file__), "..", "..", "scripts",
@@ -22,16 +25,40 @@ def on_screen(display):
     return environment({"DISPLAY": display, **_screen_prefix})
 
 
+def virtual_screen():
+    """An Xvfb server on a display number it picks itself and tells through -displayfd (other
+    tests may run screens at the same time); the server and the display's name."""
+    reading, writing = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(writing), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp", "-noreset"], pass_fds=(writing,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(writing)
+    try:
+        told = b""
+        deadline = time.monotonic() + TIMEOUT
+        while not told.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([reading], [], [], left)[0]:
+                server.kill()
+                server.wait(timeout=TIMEOUT)
+                raise AssertionError("Xvfb never told its display number")
+            chunk = os.read(reading, 16)
+            if not chunk:
+                server.wait(timeout=TIMEOUT)
+                raise AssertionError(f"Xvfb ended with status {server.returncode} before it "
+                                     "told its display number")
+            told += chunk
+    finally:
+        os.close(reading)
+    return server, ":" + told.decode().strip()
+
+
 @pytest.fixture(scope="module")
 def display():
-    number = 90 + os.getpid() % 100
-    screen = f":{number}"
-    server = subprocess.Popen(["Xvfb", screen, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    server, screen = virtual_screen()
     prefix = tempfile.mkdtemp(prefix="velotrax-wine-screen-")
     keeper = None
     try:
-        time.sleep(1)
         # Made on the display: a prefix's desktop stays on the screen it was made on.
         subprocess.run([WINE_PREFIX_SCRIPT, "start", prefix], check=True, timeout=300,
                        env=environment({"DISPLAY": screen}))
