@@ -10,6 +10,9 @@ from binding_support import (ARCHITECTURE, BUILD_ROOT, SEPARATOR, described, ins
 from conftest import WINDOWS, native_path, run
 
 ANSWER = "halconversion:13.0.1\n"
+# Under Wine, installations are registered in the one registry of the run's prefix: one worker
+# of a parallel run takes all of these tests.
+pytestmark = pytest.mark.xdist_group("registry")
 NOT_FOUND = 'could not find a HALCON version matching "{}" on your machine.\n'
 
 
