@@ -17,6 +17,8 @@ namespace fs = boost::filesystem;
 
 namespace Velotrax {
 
+const std::string_view kBanner = "Velotrax " VELOTRAX_VERSION;
+
 namespace {
 
 constexpr std::string_view kProgramName = "velotrax";

@@ -8,7 +8,8 @@
 
 namespace Velotrax {
 
-constexpr std::string_view kBanner = "Velotrax 1.0.4";
+// The name and version --version prints; the version is the build's project version.
+extern const std::string_view kBanner;
 
 enum class OptionResult {
   proceed = 0,   // go on with the run
