@@ -12,6 +12,7 @@ packages=(
   python3-pytest python3-pytest-timeout python3-pytest-xdist
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xdotool xauth strace x11-utils
   clang clang-14 clang-format libclang-rt-14-dev libfuzzer-14-dev hyperfine
+  lintian unzip man-db
 )
 missing=()
 for package in "${packages[@]}"; do
