@@ -19,11 +19,20 @@ void require(bool condition) {
   if (!condition) std::abort();
 }
 
+// The file each input is written to for the reader, removed when the process ends.
+struct ScratchFile {
+  const std::string path = (boost::filesystem::temp_directory_path() /
+                            boost::filesystem::unique_path("velotrax-fuzz-%%%%%%%%.hdev"))
+                               .string();
+  ~ScratchFile() {
+    boost::system::error_code ignored;
+    boost::filesystem::remove(path, ignored);
+  }
+};
+
 const std::string& scratchFile() {
-  static const std::string file = (boost::filesystem::temp_directory_path() /
-                                   boost::filesystem::unique_path("velotrax-fuzz-%%%%%%%%.hdev"))
-                                      .string();
-  return file;
+  static const ScratchFile file;
+  return file.path;
 }
 
 }  // namespace
