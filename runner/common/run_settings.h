@@ -42,6 +42,7 @@ struct RunSettings {
   bool queryMode = false;                    // only answer a query, run nothing
   bool scriptChosenByDialog = false;         // the script came from the open-file dialog
   std::string scriptArgument;                // the script as typed
+  std::string startDirectory;                // where the runner started; empty when unknown
   std::vector<std::string> scriptArguments;  // tokens after the script: procedure inputs
 };
 

@@ -181,6 +181,8 @@ OptionResult parseOptions(int argc, const char* const argv[], RunSettings& s) {
     return OptionResult::failed;
   }
   s.help = values.count("help") > 0;
+  boost::system::error_code unknown;
+  s.startDirectory = fs::current_path(unknown).string();
   if (s.getVersion) s.queryMode = s.noDialogs = s.noDefaultWindow = true;
 
   enableConsoleMode();
