@@ -1,9 +1,7 @@
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -11,26 +9,17 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
 #include "event_native_posix.h"
+#include "spawn_posix.h"
 #include "terminating_signals_posix.h"
-
-extern char** environ;
 
 namespace Velotrax::os {
 
 namespace {
-
-constexpr const char* kMarker = "VELOTRAX_IS_SLAVE=";
-// The parent's process id, so the child can tell whether its parent is still the one that
-// started it.
-constexpr const char* kParent = "VELOTRAX_PARENT_PID";
 
 // The running child's process group, for the signal hook; 0 when there is none.
 std::atomic<pid_t> childGroup{0};
@@ -40,35 +29,6 @@ std::atomic<pid_t> childGroup{0};
 void killChildOnSignal() {
   const pid_t group = childGroup.load();
   if (group > 0) ::kill(-group, SIGKILL);
-}
-
-// The command line this process was started with, argument by argument.
-std::vector<std::string> ownArguments() {
-  std::ifstream file("/proc/self/cmdline", std::ios::binary);
-  const std::string all{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  std::vector<std::string> arguments;
-  for (size_t start = 0; start < all.size();) {
-    const size_t end = all.find('\0', start);
-    arguments.push_back(all.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return arguments;
-}
-
-bool startsWith(const char* entry, const std::string& prefix) {
-  return std::strncmp(entry, prefix.c_str(), prefix.size()) == 0;
-}
-
-// This process's environment with the child marker set to "1" and this process as the parent.
-std::vector<std::string> childEnvironment() {
-  const std::string parent = std::string(kParent) + "=";
-  std::vector<std::string> variables;
-  for (char** entry = environ; *entry; ++entry)
-    if (!startsWith(*entry, kMarker) && !startsWith(*entry, parent)) variables.emplace_back(*entry);
-  variables.push_back(std::string(kMarker) + "1");
-  variables.push_back(parent + std::to_string(getpid()));
-  return variables;
 }
 
 // The terminal whose foreground job this process is, or -1: the child takes that place while it
@@ -102,122 +62,6 @@ class TerminalHandOver {
  private:
   int terminal_;
   struct sigaction previous_ {};
-};
-
-// Where pidfd_open is refused (kernels before 5.3, seccomp filters), the end of a child is heard
-// through SIGCHLD, which a handler turns into a byte in this pipe: as prompt, and polled the same
-// way. Set up once, before the first such child is started. Its ends stay open while the process
-// lives, as the handler may write at any moment: their owner is never destroyed.
-struct ChildSignalPipe {
-  UniqueFd readEnd, writeEnd;
-};
-std::atomic<int> childSignalWriteEnd{-1};
-
-void onChildSignal(int) {
-  const int savedErrno = errno;
-  const char byte = 0;
-  [[maybe_unused]] const ssize_t written = ::write(childSignalWriteEnd.load(), &byte, 1);
-  errno = savedErrno;
-}
-
-bool pidfdAvailable() {
-  static const bool available = [] {
-    const UniqueFd own(static_cast<int>(::syscall(SYS_pidfd_open, getpid(), 0)));
-    return static_cast<bool>(own);
-  }();
-  return available;
-}
-
-// The descriptor that becomes readable when children end, for the SIGCHLD fallback; -1 when
-// none can be made.
-int childSignalPipe() {
-  static const int readEnd = [] {
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
-    // Kept for the process's life, and reachable, as the handler may write at any moment.
-    static const ChildSignalPipe* const pipe =
-        new ChildSignalPipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
-    childSignalWriteEnd.store(pipe->writeEnd.get());
-    struct sigaction action {};
-    action.sa_handler = onChildSignal;
-    action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGCHLD, &action, nullptr);
-    return pipe->readEnd.get();
-  }();
-  return readEnd;
-}
-
-// Whether the child has ended, leaving it unreaped (its group can still be killed safely).
-bool hasEnded(pid_t child) {
-  siginfo_t info{};
-  return ::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-         info.si_pid == child;
-}
-
-void drain(int fd) {
-  char bytes[64];
-  while (::read(fd, bytes, sizeof bytes) > 0) {
-  }
-}
-
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-  std::vector<char*> result;
-  for (std::string& text : texts) result.push_back(text.data());
-  result.push_back(nullptr);
-  return result;
-}
-
-// The child's group gets SIGKILL: the child and whatever it started in its group.
-bool killGroup(pid_t child) {
-  return ::kill(-child, SIGKILL) == 0 || errno == ESRCH;
-}
-
-// Reaps the child; its exit status, or -1 when a signal ended it.
-int reap(pid_t child) {
-  int status = 0;
-  pid_t reaped;
-  do reaped = ::waitpid(child, &status, 0);
-  while (reaped < 0 && errno == EINTR);
-  return reaped == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Blocks the terminating signals while a child is started and recorded, so the signal hook
-// never misses it. The child gets the mask as it was.
-class SignalBlock {
- public:
-  SignalBlock() {
-    sigset_t block;
-    sigemptyset(&block);
-    for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&block, number);
-    pthread_sigmask(SIG_BLOCK, &block, &previous_);
-  }
-  ~SignalBlock() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  const sigset_t& previous() const { return previous_; }
-
- private:
-  sigset_t previous_;
-};
-
-class SpawnAttributes {
- public:
-  explicit SpawnAttributes(const sigset_t& mask) {
-    posix_spawnattr_init(&attributes_);
-    // Its own process group, so one kill reaches everything it starts.
-    posix_spawnattr_setflags(
-        &attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    posix_spawnattr_setpgroup(&attributes_, 0);
-    posix_spawnattr_setsigmask(&attributes_, &mask);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGTTOU);
-    posix_spawnattr_setsigdefault(&attributes_, &defaults);
-  }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-  const posix_spawnattr_t* get() const { return &attributes_; }
-
- private:
-  posix_spawnattr_t attributes_;
 };
 
 // The terminal's foreground job from its start, before it can touch the terminal: the child
@@ -259,7 +103,7 @@ OsResult<bool> waitForEndOrChange(pid_t child, Event* change) {
   int ended = -1;
   if (pidfdAvailable()) {
     // Readable when the child ends, before it is reaped.
-    process = UniqueFd(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
+    process = UniqueFd(openPidfd(child));
     ended = process.get();
   } else {
     ended = childSignalPipe();
@@ -299,14 +143,15 @@ OsResult<ChildOutcome> runSelfAsChild(Event* change) {
   const OsResult<bool> endedByItself = waitForEndOrChange(child, change);
   if (!endedByItself) {
     killGroup(child);
-    reap(child);
+    reapStatus(child);
     childGroup.store(0);
     return endedByItself.failure();
   }
   if (*endedByItself) {
     // What it left running in its group goes with it.
     killGroup(child);
-    outcome = {ChildOutcome::End::exited, reap(child)};
+    const int status = reapStatus(child);
+    outcome = {ChildOutcome::End::exited, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
   } else {
     change->native().consume();
     if (!killGroup(child)) {
@@ -314,7 +159,7 @@ OsResult<ChildOutcome> runSelfAsChild(Event* change) {
       childGroup.store(0);
       return failure;
     }
-    reap(child);  // only once it is gone does the next run start: never two on one console
+    reapStatus(child);  // only once it is gone does the next run start: never two on one console
     outcome = {ChildOutcome::End::killed, 0};
   }
   childGroup.store(0);
@@ -322,7 +167,7 @@ OsResult<ChildOutcome> runSelfAsChild(Event* change) {
 }
 
 void followParent() {
-  const char* expected = std::getenv(kParent);
+  const char* expected = std::getenv(kParentVariable);
   if (!expected || !*expected) return;
   // Killed with its parent, also when the parent is killed outright; and if the parent is gone
   // already (this process then belongs to another), it ends at once.

@@ -2,57 +2,9 @@
 
 #include "child_process.h"
 #include "event_native_win32.h"
+#include "spawn_win32.h"
 
 namespace Velotrax::os {
-
-namespace {
-
-constexpr DWORD kPathGrowth = 260;
-
-// The runner's own executable, however long its path.
-std::wstring ownExecutable() {
-  std::wstring path(kPathGrowth, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(NULL, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() + kPathGrowth);
-  }
-}
-
-// The environment block from GetEnvironmentStringsW, handed back when done.
-class EnvironmentBlock {
- public:
-  EnvironmentBlock() : block_(GetEnvironmentStringsW()) {}
-  ~EnvironmentBlock() {
-    if (block_) FreeEnvironmentStringsW(block_);
-  }
-  EnvironmentBlock(const EnvironmentBlock&) = delete;
-  EnvironmentBlock& operator=(const EnvironmentBlock&) = delete;
-  wchar_t* get() const { return block_; }
-
- private:
-  wchar_t* block_;
-};
-
-// A job that kills its processes when its last handle closes: whatever the child starts ends
-// with it, also if the runner itself is ended.
-UniqueHandle jobFor(HANDLE process) {
-  UniqueHandle job(CreateJobObjectW(NULL, NULL));
-  if (!job) return job;
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  // Best effort: where jobs cannot nest (before Windows 8) the child still runs, unguarded.
-  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
-                               sizeof limits) ||
-      !AssignProcessToJobObject(job.get(), process))
-    job.reset();
-  return job;
-}
-
-}  // namespace
 
 const char* const kStartChildStep = "CreateProcess";
 const char* const kKillChildStep = "TerminateProcess";
