@@ -1,6 +1,7 @@
 #include "fault_injection.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 
@@ -25,6 +26,8 @@ void armFault(const std::string& kind) {
     fault = Fault::Vision;
   else if (kind == "engine")
     fault = Fault::Engine;
+  else if (kind == "crash")
+    std::abort();  // the library itself crashing, as a host must survive it
   else
     raise("set_system", err::kWrongValue + 2);
   gArmed.store(fault);

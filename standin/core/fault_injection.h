@@ -10,6 +10,7 @@ namespace standin {
 enum class Fault { None, BadAlloc, StdException, Unknown, Vision, Engine };
 
 // Arms one fault: "bad_alloc", "exception", "unknown", "vision" or "engine"; "none" disarms.
+// "crash" ends the process at once, abnormally.
 void armFault(const std::string& kind);
 // Takes the armed fault. Library entry points pass engine = false and leave an engine fault
 // armed for the next engine entry point.

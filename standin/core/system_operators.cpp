@@ -17,11 +17,13 @@ void getSystemOp(OpCall& c) {
 }
 void setSystemOp(OpCall& c) {
   // A callback address belongs to the program hosting the library: a script could make the
-  // library call any address. Test threads and the time scale are refused where untrusted
-  // scripts run.
+  // library call any address. Test threads, the time scale and the injected crash are refused
+  // where untrusted scripts run.
   const char* op = "set_system";
   const std::string& name = scalarText(c.ctrlIn[0], 1, op);
-  if ((name == "hold_user_thread" || name == "time_scale") && !runLimits().testThreads)
+  if (!runLimits().testThreads &&
+      (name == "hold_user_thread" || name == "time_scale" ||
+       (name == "inject_fault" && scalarText(c.ctrlIn[1], 2, op) == "crash")))
     raise(op, err::kWrongValue + 1);
   if (name == "do_low_error" && c.ctrlIn[1].size() != 1) raise(op, err::kWrongCount + 2);
   setSystem(c.ctrlIn[0], c.ctrlIn[1]);
