@@ -13,6 +13,9 @@ namespace {
 // Set once by the main thread before any other thread exists.
 bool consoleMode = false;
 
+// Guarded by the console lock.
+MessageCapture* capture = nullptr;
+
 // Keeps whole messages, colour change included, from interleaving.
 std::mutex& consoleLock() {
   static std::mutex lock;
@@ -23,18 +26,40 @@ void showBox(std::string_view text, os::BoxIcon icon = os::BoxIcon::none) {
   os::showMessageBox(kProductName, text, icon);
 }
 
+void captureLine(std::string& into, std::string_view text) {
+  into.append(text);
+  if (into.empty() || into.back() != '\n') into += '\n';
+}
+
 }  // namespace
 
+// A message box is shown outside the lock: it waits for the user.
 void printNormal(std::string_view text) {
-  if (!consoleMode) return showBox(text);
-  std::lock_guard<std::mutex> hold(consoleLock());
+  std::unique_lock<std::mutex> hold(consoleLock());
+  if (capture) captureLine(capture->out, text);
+  if (!consoleMode) {
+    hold.unlock();
+    return showBox(text);
+  }
   os::writeNormalLine(text);
 }
 
 void printError(std::string_view text) {
-  if (!consoleMode) return showBox(text);
-  std::lock_guard<std::mutex> hold(consoleLock());
+  std::unique_lock<std::mutex> hold(consoleLock());
+  if (capture) {
+    captureLine(capture->err, text);
+    capture->lastError = text;
+  }
+  if (!consoleMode) {
+    hold.unlock();
+    return showBox(text);
+  }
   os::writeErrorLine(text);
+}
+
+void captureMessages(MessageCapture* into) {
+  std::lock_guard<std::mutex> hold(consoleLock());
+  capture = into;
 }
 
 void printNormal(const std::ostringstream& message) {

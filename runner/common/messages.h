@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sstream>
+#include <string>
 #include <string_view>
 
 namespace Velotrax {
@@ -20,6 +21,16 @@ void printError(const std::ostringstream& message);
 // Output handlers handed to the engine bridge; engine threads may call them at any time.
 void stdOutHandler(const char* text);
 void stdErrHandler(const char* text);
+
+// What one run printed, for its report.
+struct MessageCapture {
+  std::string out;        // normal messages, one per line
+  std::string err;        // errors and warnings, one per line
+  std::string lastError;  // the last error message
+};
+
+// While a capture is set, every message is also appended to it; nullptr ends the capture.
+void captureMessages(MessageCapture* capture);
 
 // From now on messages go to the console. Called once, after the command line is understood.
 void enableConsoleMode();

@@ -36,6 +36,12 @@ struct RunSettings {
   bool ignoreInvalidLines = false;
   bool executeProceduresJitCompiled = false;
   bool getVersion = false;
+  std::string report;            // the JUnit report's path, absolute; empty for none
+  std::vector<std::string> all;  // --all: run every script under these paths
+  int jobs = 0;                  // children at once for --all; 0: one per core
+  double timeoutSeconds = 0;     // a script's time limit for --all; 0: none
+  int shardIndex = 0;            // --shard K/N: the K-th (from 1) of N slices; 0: the whole list
+  int shardCount = 0;
 
   // Derived state.
   bool isChildProcess = false;               // started by a separate-mode parent

@@ -41,8 +41,8 @@ std::string procedureOf(const std::string& name) {
 
 }  // namespace
 
-void reportEngineException(const HDEException& exception, const ScriptSearch& search,
-                           const std::string& scriptPath) {
+std::string reportEngineException(const HDEException& exception, const ScriptSearch& search,
+                                  const std::string& scriptPath) {
   const EngineErrorRecord& record = exception.record();
   std::ostringstream report;
   report << "caught an unhandled exception while executing \"" << scriptPath
@@ -75,6 +75,7 @@ void reportEngineException(const HDEException& exception, const ScriptSearch& se
     }
   }
   printError(report);
+  return report.str();
 }
 
 }  // namespace Velotrax

@@ -9,9 +9,9 @@
 
 namespace Velotrax {
 
-// Writes the report as one error message. Throws when the failing line number does not fit or
-// the procedure's file cannot be read; the caller then drops the report.
-void reportEngineException(const HDEException& exception, const ScriptSearch& search,
-                           const std::string& scriptPath);
+// Writes the report as one error message, and gives its text. Throws when the failing line
+// number does not fit or the procedure's file cannot be read; the caller then drops the report.
+std::string reportEngineException(const HDEException& exception, const ScriptSearch& search,
+                                  const std::string& scriptPath);
 
 }  // namespace Velotrax

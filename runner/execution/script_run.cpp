@@ -227,7 +227,7 @@ ScriptSearch scriptSearch(const RunRequest& request) {
 }
 
 bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
-               int& elapsedMs) {
+               int& elapsedMs, RunRecord* record) {
   elapsedMs = -1;
   const RunSettings& settings = request.settings;
   const LocatedScript& script = request.script;
@@ -238,15 +238,23 @@ bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& 
     return false;  // a program that was not found: its warning has been written
   } catch (const HDEException& e) {
     if (e.record().type != kEngineExceptionType) throw;
+    std::string report;
     try {
-      reportEngineException(e, scriptSearch(request), script.scriptPath);
+      report = reportEngineException(e, scriptSearch(request), script.scriptPath);
     } catch (...) {
+    }
+    if (record) {
+      record->failureMessage = e.what();
+      while (!record->failureMessage.empty() && record->failureMessage.back() == ' ')
+        record->failureMessage.pop_back();
+      record->failureType = engineErrorTypeName(e.record().type);
+      record->failureText = report;
     }
     return false;
   }
 }
 
-void reportRunResult(const RunRequest& request, bool success, int elapsedMs) {
+std::string reportRunResult(const RunRequest& request, bool success, int elapsedMs) {
   const RunSettings& settings = request.settings;
   const LocatedScript& script = request.script;
   std::ostringstream line;
@@ -264,6 +272,7 @@ void reportRunResult(const RunRequest& request, bool success, int elapsedMs) {
     printNormal(line);
   else
     printError(line);
+  return line.str();
 }
 
 }  // namespace Velotrax

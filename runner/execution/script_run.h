@@ -6,6 +6,7 @@
 
 #include "common/run_settings.h"
 #include "execution/import_scanner.h"
+#include "execution/run_record.h"
 #include "execution/tuple_parser.h"
 
 namespace Velotrax {
@@ -18,12 +19,13 @@ struct RunRequest {
 };
 
 // Performs one run. elapsedMs is -1 unless a call was executed. False when the run failed and
-// the failure has been reported; engine errors other than engine exceptions propagate.
+// the failure has been reported; engine errors other than engine exceptions propagate. An
+// engine exception is described in `record` too, when one is given.
 bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
-               int& elapsedMs);
+               int& elapsedMs, RunRecord* record = nullptr);
 
-// Writes the one-line result of a run.
-void reportRunResult(const RunRequest& request, bool success, int elapsedMs);
+// Writes the one-line result of a run, and gives it.
+std::string reportRunResult(const RunRequest& request, bool success, int elapsedMs);
 
 // Where the report of an engine error looks for the script's procedures.
 ScriptSearch scriptSearch(const RunRequest& request);

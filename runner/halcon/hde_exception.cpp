@@ -6,9 +6,7 @@
 
 namespace Velotrax {
 
-namespace {
-
-const char* typeName(int32_t type) {
+const char* engineErrorTypeName(int32_t type) {
   switch (type) {
     case 0:
       return "user";
@@ -21,8 +19,6 @@ const char* typeName(int32_t type) {
   }
 }
 
-}  // namespace
-
 std::string engineErrorReport(const EngineErrorRecord& record) {
   std::ostringstream report;
   if (record.procName) report << "proc name: \"" << record.procName << "\" ";
@@ -32,7 +28,7 @@ std::string engineErrorReport(const EngineErrorRecord& record) {
   if (record.extendedErrorInfo)
     report << "extended error info: \"" << record.extendedErrorInfo << "\" ";
   report << "prog line: " << record.progLine << " ";
-  report << "type: \"" << typeName(record.type) << "\" ";
+  report << "type: \"" << engineErrorTypeName(record.type) << "\" ";
   return report.str();
 }
 

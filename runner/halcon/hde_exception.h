@@ -10,6 +10,9 @@
 
 namespace Velotrax {
 
+// The name of an error record's type: "HException", "HDevEngineException", ...
+const char* engineErrorTypeName(int32_t type);
+
 // The one-line report of an error record; ends with a space.
 std::string engineErrorReport(const EngineErrorRecord& record);
 

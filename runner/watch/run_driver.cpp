@@ -1,11 +1,13 @@
 #include "run_driver.h"
 
+#include <exception>
 #include <memory>
 
 #include "child_run.h"
 #include "common/messages.h"
 #include "common/run_settings.h"
 #include "execution/import_scanner.h"
+#include "execution/run_recorder.h"
 #include "execution/script_run.h"
 #include "os/console_input.h"
 #include "os/environment.h"
@@ -33,13 +35,23 @@ bool runDriver(const RunRequest& request, const std::vector<ProcedureArgument>& 
   // line.
   if (separate && !script.childScript.empty())
     os::setEnvironment(kLocatedScriptVariable, script.childScript);
+  RunRecorder recorder(request);
+  // One pass, recorded: an exception ends the pass, with its record handed on first.
+  const auto pass = [&](WatchState* state, int& elapsedMs) {
+    recorder.begin(separate);
+    try {
+      return separate ? runSeparately(settings, state)
+                      : runScript(request, arguments, elapsedMs, recorder.record());
+    } catch (const std::exception& e) {
+      recorder.abandon(e.what());
+      throw;
+    }
+  };
   if (!settings.watch) {
     // The separate-mode parent never started the engine: its one run happens in a child.
     int elapsedMs = -1;
-    const bool ok =
-        separate ? runSeparately(settings, nullptr) : runScript(request, arguments, elapsedMs);
-    reportRunResult(request, ok, elapsedMs);
-    return ok;
+    const bool ok = pass(nullptr, elapsedMs);
+    return recorder.end(ok, elapsedMs) && ok;
   }
 
   // The procedure directories, the --watch-dirs entries, then the script's imports.
@@ -51,10 +63,8 @@ bool runDriver(const RunRequest& request, const std::vector<ProcedureArgument>& 
     loop.directories.push_back(std::move(imported));
   loop.state = std::make_shared<WatchState>();
   WatchState* state = loop.state.get();
-  loop.run = [&request, &arguments, &settings, separate, state](int& elapsedMs) {
-    return separate ? runSeparately(settings, state) : runScript(request, arguments, elapsedMs);
-  };
-  loop.report = [&request](bool ok, int elapsedMs) { reportRunResult(request, ok, elapsedMs); };
+  loop.run = [&pass, state](int& elapsedMs) { return pass(state, elapsedMs); };
+  loop.report = [&recorder](bool ok, int elapsedMs) { recorder.end(ok, elapsedMs); };
   loop.verbose = settings.verbose;
   const std::unique_ptr<os::ConsoleInput> keys = os::ConsoleInput::forStandardInput();
   loop.keys = keys.get();
