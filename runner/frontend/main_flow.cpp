@@ -20,6 +20,7 @@
 #include "os/process.h"
 #include "os/standard_output.h"
 #include "script_location.h"
+#include "watch/batch.h"
 #include "watch/run_driver.h"
 
 namespace Velotrax {
@@ -74,6 +75,11 @@ bool runQuery(const RunSettings& settings) {
 int runStages(const RunSettings& settings) {
   const std::optional<std::string> halconroot = prepareHalconEnvironment(settings);
   if (!halconroot) return 1;
+  if (!settings.all.empty()) {
+    // The batch's children run the scripts; here the bridge is only checked.
+    bindEngineClient(settings.verbose);
+    return runBatch(settings);
+  }
   const LocatedScript script = runSetUp(settings);
 
   const std::string text = joined(settings.scriptArguments, " ");

@@ -1,6 +1,8 @@
 #include "options.h"
 
+#include <charconv>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include <boost/algorithm/string/predicate.hpp>
@@ -69,7 +71,15 @@ po::options_description visibleOptions(RunSettings& s) {
                                      po::bool_switch(&s.executeProceduresJitCompiled),
                                      "Try to Just-In-Time compile procedures")(
       "get-version", po::bool_switch(&s.getVersion),
-      "Get automatically determined active HALCON version");
+      "Get automatically determined active HALCON version")(
+      "report", po::value<std::string>(), "Write a JUnit XML report of the run(s) to this file")(
+      "all", po::value<std::vector<std::string>>(),
+      "Run every script under this directory, each in a child process (repeatable)")(
+      "jobs", po::value<int>(), "With --all: scripts run at once (default: the number of cores)")(
+      "timeout", po::value<double>(),
+      "With --all: seconds a script may run before it is ended and counts as failed")(
+      "shard", po::value<std::string>(),
+      "With --all: run only the K-th of N equal slices of the sorted list, given as K/N");
   return options;
 }
 
@@ -146,6 +156,47 @@ void takeScript(RunSettings& s, std::vector<std::string> tokens) {
   }
 }
 
+// The batch options, checked and taken: false, after saying why, when one is out of range.
+bool takeBatchOptions(RunSettings& s, const po::variables_map& values, bool scriptNamed) {
+  s.all = valueOf<std::vector<std::string>>(values, "all");
+  for (std::string& entry : s.all) entry = fromStartDirectory(entry);
+  if (values.count("report")) {
+    s.report = valueOf<std::string>(values, "report");
+    if (s.report.empty()) return printError("--report needs a file name"), false;
+    s.report = fromStartDirectory(s.report);
+  }
+  const bool batch = !s.all.empty();
+  if (!batch && (values.count("jobs") || values.count("timeout") || values.count("shard")))
+    return printError("--jobs, --timeout and --shard go with --all"), false;
+  if (batch && scriptNamed)
+    return printError("--all runs the scripts it finds: name no script besides it"), false;
+  if (batch && s.watch) return printError("--all cannot be combined with watch mode"), false;
+  if (values.count("jobs")) {
+    s.jobs = values["jobs"].as<int>();
+    if (s.jobs < 1 || s.jobs > 1024)
+      return printError("--jobs must be a number from 1 to 1024"), false;
+  }
+  if (values.count("timeout")) {
+    s.timeoutSeconds = values["timeout"].as<double>();
+    if (!(s.timeoutSeconds > 0 && s.timeoutSeconds <= 1e6))
+      return printError("--timeout must be a number of seconds above 0, at most 1000000"), false;
+  }
+  if (values.count("shard")) {
+    const std::string shard = values["shard"].as<std::string>();
+    const size_t slash = shard.find('/');
+    const auto number = [](std::string_view text, int& value) {
+      return !text.empty() && std::from_chars(text.data(), text.data() + text.size(), value).ptr ==
+                                  text.data() + text.size();
+    };
+    if (slash == std::string::npos ||
+        !number(std::string_view(shard).substr(0, slash), s.shardIndex) ||
+        !number(std::string_view(shard).substr(slash + 1), s.shardCount) || s.shardIndex < 1 ||
+        s.shardIndex > s.shardCount)
+      return printError("--shard must be K/N, with 1 <= K <= N: " + shard), false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string usageText() {
@@ -206,15 +257,19 @@ OptionResult parseOptions(int argc, const char* const argv[], RunSettings& s) {
     s.watchDirs = valueOf<std::vector<std::string>>(values, "watch-dirs");
     s.watch = true;
   }
+  if (!s.queryMode && !takeBatchOptions(s, values, !tokens.empty())) return OptionResult::failed;
   if (s.isChildProcess) {
+    // A child runs one script, and hands its record to the parent, which reports.
     s.separate = s.watch = s.queryMode = false;
     s.watchDirs.clear();
+    s.all.clear();
+    s.report.clear();
   }
 
   // A separate-mode child runs the script its parent located, also one chosen in the parent's
   // dialog, whatever directory the parent has entered since.
   const std::string located = s.isChildProcess ? os::getEnvironment(kLocatedScriptVariable) : "";
-  if (!s.queryMode) {
+  if (!s.queryMode && s.all.empty()) {
     if (!tokens.empty()) {
       takeScript(s, std::move(tokens));
       if (!located.empty()) s.scriptArgument = located;
