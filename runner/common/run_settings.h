@@ -36,6 +36,7 @@ struct RunSettings {
   bool ignoreInvalidLines = false;
   bool executeProceduresJitCompiled = false;
   bool getVersion = false;
+  std::string dumpWindows;  // absolute; empty when windows are not dumped
 
   // Derived state.
   bool isChildProcess = false;               // started by a separate-mode parent

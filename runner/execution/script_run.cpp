@@ -8,6 +8,7 @@
 #include "engine_exception_report.h"
 #include "halcon/hde_exception.h"
 #include "os/clock.h"
+#include "window_dump.h"
 
 namespace Velotrax {
 
@@ -220,18 +221,11 @@ bool runProgram(const RunSettings& settings, const std::string& programPath, int
   return true;
 }
 
-}  // namespace
-
-ScriptSearch scriptSearch(const RunRequest& request) {
-  return {request.script.procedureDirectories, request.halconroot, request.settings.verbose};
-}
-
-bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
-               int& elapsedMs) {
-  elapsedMs = -1;
+// The run itself; engine exceptions are reported here, other failures propagate.
+bool runOnce(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
+             int& elapsedMs) {
   const RunSettings& settings = request.settings;
   const LocatedScript& script = request.script;
-  if (settings.queryMode) return false;
   try {
     if (!script.procedureName.empty()) return runProcedure(settings, script, arguments, elapsedMs);
     if (!script.programPath.empty()) return runProgram(settings, script.programPath, elapsedMs);
@@ -244,6 +238,45 @@ bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& 
     }
     return false;
   }
+}
+
+// Writes the open windows; false when that failed, which has been reported.
+bool dumpWindowsAfterRun(const RunRequest& request) {
+  try {
+    const std::vector<std::string> written = dumpWindows(request);
+    if (request.settings.verbose)
+      for (const std::string& path : written) printNormal("Dumped window to " + path);
+    return true;
+  } catch (const std::exception& e) {
+    printError(std::string("could not dump the windows: ") + e.what());
+  }
+  return false;
+}
+
+}  // namespace
+
+ScriptSearch scriptSearch(const RunRequest& request) {
+  return {request.script.procedureDirectories, request.halconroot, request.settings.verbose};
+}
+
+bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
+               int& elapsedMs) {
+  elapsedMs = -1;
+  if (request.settings.queryMode) return false;
+  const bool dumping = !request.settings.dumpWindows.empty();
+  bool success = false;
+  try {
+    success = runOnce(request, arguments, elapsedMs);
+  } catch (...) {
+    // The windows show what the run had drawn when it failed.
+    if (dumping) dumpWindowsAfterRun(request);
+    throw;
+  }
+  if (dumping && !dumpWindowsAfterRun(request)) {
+    elapsedMs = -1;  // a failed run shows no time
+    success = false;
+  }
+  return success;
 }
 
 void reportRunResult(const RunRequest& request, bool success, int elapsedMs) {

@@ -17,8 +17,10 @@ struct RunRequest {
   std::string halconroot;
 };
 
-// Performs one run. elapsedMs is -1 unless a call was executed. False when the run failed and
-// the failure has been reported; engine errors other than engine exceptions propagate.
+// Performs one run, then with --dump-windows writes the open windows, whatever the outcome; a
+// failed dump fails the run. elapsedMs is -1 unless a call was executed. False when the run
+// failed and the failure has been reported; engine errors other than engine exceptions
+// propagate.
 bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
                int& elapsedMs);
 
