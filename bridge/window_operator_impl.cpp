@@ -185,4 +185,18 @@ int HDevOperatorImplCppNative::OnOpenWindow(const HTuple& row, const HTuple& col
   return H_MSG_TRUE;
 }
 
+int32_t HDevOperatorImplCppNative::dumpWindows(const std::string& directory,
+                                               const std::string& baseName) {
+  std::string prefix = directory;
+  if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') prefix += '/';
+  prefix += baseName + "-";
+  // Under the lock, so that no window closes or moves while the stack is written.
+  std::lock_guard<std::mutex> lock(windowLock_);
+  for (size_t place = 1; place <= windows_.size(); ++place) {
+    const std::string path = prefix + std::to_string(place) + ".png";
+    HalconCpp::DumpWindow(windows_[place - 1].window, HTuple("png"), HTuple(path.c_str()));
+  }
+  return static_cast<int32_t>(windows_.size());
+}
+
 }  // namespace brimlet

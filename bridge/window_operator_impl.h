@@ -5,6 +5,7 @@
 
 #include <array>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "HDevEngineCpp.h"
@@ -58,6 +59,12 @@ class HDevOperatorImplCppNative : public HDevEngineCpp::HDevOperatorImplCpp {
   int OnSetLineWidth(const HTuple& width) override;
   int OnOpenWindow(const HTuple& row, const HTuple& column, const HTuple& width,
                    const HTuple& height, const HTuple& background, HTuple* windowHandle) override;
+
+  // Writes every open window's picture to "<directory>/<baseName>-<place>.png" and returns how
+  // many. Places count from 1 at the bottom of the stack: the order of opening, unless a window
+  // was activated since. A vision-library failure propagates as HException; the windows above
+  // the failing one are then not written.
+  int32_t dumpWindows(const std::string& directory, const std::string& baseName);
 
  private:
   using WindowSetter = void (*)(const HTuple& window, const HTuple& value);

@@ -1,6 +1,7 @@
 // The engine bridge's C interface, shared by the bridge and the runner: the error record, the
 // opaque handles, the tuple element type codes, the output handler, and the one list of the 50
-// exports from which their declarations, the runner's binding and the names are generated.
+// exports (and the one of the optional exports) from which their declarations, the runner's
+// binding and the names are generated.
 #pragma once
 
 #include <stdint.h>
@@ -39,6 +40,7 @@ enum { kTupleElemLong = 1, kTupleElemDouble = 2, kTupleElemString = 4 };
 #endif
 
 #include "brimlet_export_list.h"
+#include "brimlet_optional_export_list.h"
 
 // The C declarations, as the bridge defines them.
 #ifdef BRIMLET_BUILDING_BRIDGE
@@ -52,6 +54,7 @@ extern "C" {
 #endif
 #define BRIMLET_DECLARE(name, result, parameters) BRIMLET_API result name parameters;
 BRIMLET_EXPORTS(BRIMLET_DECLARE)
+BRIMLET_OPTIONAL_EXPORTS(BRIMLET_DECLARE)
 #undef BRIMLET_DECLARE
 #ifdef __cplusplus
 }
@@ -62,16 +65,19 @@ BRIMLET_EXPORTS(BRIMLET_DECLARE)
 #define BRIMLET_POINTER_TYPE(name, result, parameters) \
   typedef result(*brimlet_##name##_fn) parameters;
 BRIMLET_EXPORTS(BRIMLET_POINTER_TYPE)
+BRIMLET_OPTIONAL_EXPORTS(BRIMLET_POINTER_TYPE)
 #undef BRIMLET_POINTER_TYPE
 
 #ifdef __cplusplus
 // The export names in resolution order.
 inline constexpr const char* kBrimletExportNames[] = {
 #define BRIMLET_NAME(name, result, parameters) #name,
-    BRIMLET_EXPORTS(BRIMLET_NAME)
-#undef BRIMLET_NAME
-};
+    BRIMLET_EXPORTS(BRIMLET_NAME)};
 inline constexpr int kBrimletExportCount =
     sizeof(kBrimletExportNames) / sizeof(kBrimletExportNames[0]);
 static_assert(kBrimletExportCount == 50, "the bridge has 50 exports");
+// The names of the optional exports.
+inline constexpr const char* kBrimletOptionalExportNames[] = {
+    BRIMLET_OPTIONAL_EXPORTS(BRIMLET_NAME)};
+#undef BRIMLET_NAME
 #endif

@@ -36,6 +36,7 @@ struct RunSettings {
   bool ignoreInvalidLines = false;
   bool executeProceduresJitCompiled = false;
   bool getVersion = false;
+  std::string dumpWindows;       // absolute; empty when windows are not dumped
   std::string report;            // the JUnit report's path, absolute; empty for none
   std::vector<std::string> all;  // --all: run every script under these paths
   int jobs = 0;                  // children at once for --all; 0: one per core

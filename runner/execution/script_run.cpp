@@ -1,5 +1,6 @@
 #include "script_run.h"
 
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "engine_exception_report.h"
 #include "halcon/hde_exception.h"
 #include "os/clock.h"
+#include "window_dump.h"
 
 namespace Velotrax {
 
@@ -220,18 +222,12 @@ bool runProgram(const RunSettings& settings, const std::string& programPath, int
   return true;
 }
 
-}  // namespace
-
-ScriptSearch scriptSearch(const RunRequest& request) {
-  return {request.script.procedureDirectories, request.halconroot, request.settings.verbose};
-}
-
-bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
-               int& elapsedMs, RunRecord* record) {
-  elapsedMs = -1;
+// The run itself; engine exceptions are reported here, and described in `record` when one is
+// given; other failures propagate.
+bool runOnce(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
+             int& elapsedMs, RunRecord* record) {
   const RunSettings& settings = request.settings;
   const LocatedScript& script = request.script;
-  if (settings.queryMode) return false;
   try {
     if (!script.procedureName.empty()) return runProcedure(settings, script, arguments, elapsedMs);
     if (!script.programPath.empty()) return runProgram(settings, script.programPath, elapsedMs);
@@ -252,6 +248,48 @@ bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& 
     }
     return false;
   }
+}
+
+// Writes the open windows: their files, or nothing when that failed, which has been reported.
+std::optional<std::vector<std::string>> dumpWindowsAfterRun(const RunRequest& request) {
+  try {
+    std::vector<std::string> written = dumpWindows(request);
+    if (request.settings.verbose)
+      for (const std::string& path : written) printNormal("Dumped window to " + path);
+    return written;
+  } catch (const std::exception& e) {
+    printError(std::string("could not dump the windows: ") + e.what());
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+ScriptSearch scriptSearch(const RunRequest& request) {
+  return {request.script.procedureDirectories, request.halconroot, request.settings.verbose};
+}
+
+bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
+               int& elapsedMs, RunRecord* record) {
+  elapsedMs = -1;
+  if (request.settings.queryMode) return false;
+  const bool dumping = !request.settings.dumpWindows.empty();
+  bool success = false;
+  try {
+    success = runOnce(request, arguments, elapsedMs, record);
+  } catch (...) {
+    // The windows show what the run had drawn when it failed.
+    if (dumping) dumpWindowsAfterRun(request);
+    throw;
+  }
+  if (!dumping) return success;
+  const std::optional<std::vector<std::string>> written = dumpWindowsAfterRun(request);
+  if (!written) {
+    elapsedMs = -1;  // a failed run shows no time
+    return false;
+  }
+  if (record) record->attachments = *written;
+  return success;
 }
 
 std::string reportRunResult(const RunRequest& request, bool success, int elapsedMs) {

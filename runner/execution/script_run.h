@@ -18,9 +18,11 @@ struct RunRequest {
   std::string halconroot;
 };
 
-// Performs one run. elapsedMs is -1 unless a call was executed. False when the run failed and
-// the failure has been reported; engine errors other than engine exceptions propagate. An
-// engine exception is described in `record` too, when one is given.
+// Performs one run, then with --dump-windows writes the open windows, whatever the outcome; a
+// failed dump fails the run. elapsedMs is -1 unless a call was executed. False when the run
+// failed and the failure has been reported; engine errors other than engine exceptions
+// propagate. An engine exception and the pictures written are described in `record` too, when
+// one is given.
 bool runScript(const RunRequest& request, const std::vector<ProcedureArgument>& arguments,
                int& elapsedMs, RunRecord* record = nullptr);
 

@@ -11,6 +11,7 @@
 #include "common/run_settings.h"
 #include "execution/engine_configuration.h"
 #include "execution/tuple_parser.h"
+#include "execution/window_dump.h"
 #include "halcon/engine_client.h"
 #include "halcon/halcon_environment.h"
 #include "halcon/hde_exception.h"
@@ -27,12 +28,13 @@ namespace Velotrax {
 
 namespace {
 
-// Bridge, engine, script, working directory and engine configuration. The separate-mode parent
-// leaves the engine to its children, and stays in the start directory: a child reads the same
-// command line, and its relative paths name what they named for the parent. A query needs no
-// script.
+// Bridge, window dump directory, engine, script, working directory and engine configuration.
+// The separate-mode parent leaves the engine to its children, and stays in the start directory:
+// a child reads the same command line, and its relative paths name what they named for the
+// parent. A query needs no script.
 LocatedScript runSetUp(const RunSettings& settings) {
   bindEngineClient(settings.verbose);
+  prepareWindowDump(settings);
   if (!settings.separate) startEngine(settings);
   if (settings.queryMode) return {};
   LocatedScript script = locateScript(settings);

@@ -72,7 +72,10 @@ po::options_description visibleOptions(RunSettings& s) {
                                      "Try to Just-In-Time compile procedures")(
       "get-version", po::bool_switch(&s.getVersion),
       "Get automatically determined active HALCON version")(
-      "report", po::value<std::string>(), "Write a JUnit XML report of the run(s) to this file")(
+      "dump-windows", po::value<std::string>(),
+      "Write every Graphics Window still open when a run ends to this directory as PNG "
+      "(created when missing)")("report", po::value<std::string>(),
+                                "Write a JUnit XML report of the run(s) to this file")(
       "all", po::value<std::vector<std::string>>(),
       "Run every script under this directory, each in a child process (repeatable)")(
       "jobs", po::value<int>(), "With --all: scripts run at once (default: the number of cores)")(
@@ -253,6 +256,13 @@ OptionResult parseOptions(int argc, const char* const argv[], RunSettings& s) {
   s.debugPort = valueOf<int>(values, "debug-port");
   s.halconroot = valueOf<std::string>(values, "halconroot");
   s.halconversion = valueOf<std::string>(values, "halconversion");
+  if (values.count("dump-windows")) {
+    s.dumpWindows = fromStartDirectory(valueOf<std::string>(values, "dump-windows"));
+    if (s.dumpWindows.empty()) {
+      printError("the option '--dump-windows' needs a directory");
+      return OptionResult::failed;
+    }
+  }
   if (values.count("watch-dirs")) {
     s.watchDirs = valueOf<std::vector<std::string>>(values, "watch-dirs");
     s.watch = true;

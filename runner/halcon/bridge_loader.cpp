@@ -113,6 +113,11 @@ EngineClient loadEngineClient(bool verbose) {
 #define VELOTRAX_BIND(name, result, parameters) bind(*bridge, #name, client.name);
   BRIMLET_EXPORTS(VELOTRAX_BIND)
 #undef VELOTRAX_BIND
+  // Optional entries stay null when missing; only the option that needs one asks for it.
+#define VELOTRAX_BIND_OPTIONAL(name, result, parameters) \
+  client.name = reinterpret_cast<brimlet_##name##_fn>(bridge->symbol(#name));
+  BRIMLET_OPTIONAL_EXPORTS(VELOTRAX_BIND_OPTIONAL)
+#undef VELOTRAX_BIND_OPTIONAL
   client.module = std::make_shared<os::Module>(std::move(*bridge));
   return client;
 }

@@ -6,8 +6,8 @@
 namespace Velotrax {
 
 // Reads the active version, finds and loads the bridge, resolves all 50 entries in resolution
-// order. Every failure is a std::runtime_error with the user-facing text; `verbose` adds the
-// failed system call and details.
+// order, then the optional ones that are present. Every failure is a std::runtime_error with the
+// user-facing text; `verbose` adds the failed system call and details.
 EngineClient loadEngineClient(bool verbose);
 
 }  // namespace Velotrax

@@ -16,10 +16,12 @@ class Module;
 }
 
 // Bound bridge entries. Field order: the core entries, then the configuration entries, then the
-// tuple entries; the module last. Created on first use and never destroyed.
+// tuple entries, then the optional entries (null when the bridge lacks them); the module last.
+// Created on first use and never destroyed.
 struct EngineClient {
 #define VELOTRAX_CLIENT_FIELD(name, result, parameters) brimlet_##name##_fn name = nullptr;
   BRIMLET_EXPORTS_CLIENT_ORDER(VELOTRAX_CLIENT_FIELD)
+  BRIMLET_OPTIONAL_EXPORTS(VELOTRAX_CLIENT_FIELD)
 #undef VELOTRAX_CLIENT_FIELD
   std::shared_ptr<os::Module> module;  // the loaded bridge, kept until the process ends
 };

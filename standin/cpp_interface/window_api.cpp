@@ -114,4 +114,8 @@ void DispObj(const HObject& object, const HTuple& windowHandle) {
   win::dispObj(HObjectAccess::object(object), v(windowHandle));
 }
 
+void DumpWindow(const HTuple& windowHandle, const HTuple& device, const HTuple& fileName) {
+  win::dumpWindow(v(windowHandle), v(device), v(fileName));
+}
+
 }  // namespace HalconCpp

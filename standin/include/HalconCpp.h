@@ -190,5 +190,7 @@ void SetLut(const HTuple& windowHandle, const HTuple& lookUpTable);
 void SetPaint(const HTuple& windowHandle, const HTuple& mode);
 void SetLineWidth(const HTuple& windowHandle, const HTuple& width);
 void DispObj(const HObject& object, const HTuple& windowHandle);
+// Writes the window's picture to fileName: device "png"; ".png" is added when missing.
+void DumpWindow(const HTuple& windowHandle, const HTuple& device, const HTuple& fileName);
 
 }  // namespace HalconCpp

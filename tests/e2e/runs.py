@@ -9,6 +9,7 @@ import struct
 import subprocess
 import termios
 import time
+import zlib
 from xml.sax.saxutils import escape
 
 import pytest
@@ -226,3 +227,63 @@ def finish(session):
         return
     session.type(ESC)
     assert session.end() == 0
+
+
+def virtual_screen():
+    """An Xvfb server on a display number it picks itself and tells through -displayfd (other
+    tests may run screens at the same time); the server and the display's name."""
+    reading, writing = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(writing), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp", "-noreset"], pass_fds=(writing,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(writing)
+    try:
+        told = b""
+        deadline = time.monotonic() + TIMEOUT
+        while not told.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([reading], [], [], left)[0]:
+                server.kill()
+                server.wait(timeout=TIMEOUT)
+                raise AssertionError("Xvfb never told its display number")
+            chunk = os.read(reading, 16)
+            if not chunk:
+                server.wait(timeout=TIMEOUT)
+                raise AssertionError(f"Xvfb ended with status {server.returncode} before it "
+                                     "told its display number")
+            told += chunk
+    finally:
+        os.close(reading)
+    return server, ":" + told.decode().strip()
+
+
+def png_pixels(path):
+    """The pixels of an 8-bit RGB PNG file without interlacing, as rows of (r, g, b)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    assert data.startswith(b"\x89PNG\r\n\x1a\n"), path
+    position, header, compressed = 8, None, b""
+    while position < len(data):
+        length, kind = struct.unpack(">I4s", data[position:position + 8])
+        body = data[position + 8:position + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            compressed += body
+        position += 12 + length
+    width, height, depth, colour_type, _, _, interlace = header
+    assert (depth, colour_type, interlace) == (8, 2, 0), header
+    raw, stride, rows = zlib.decompress(compressed), width * 3, []
+    above = bytearray(stride)
+    for y in range(height):
+        start = y * (stride + 1)
+        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
+        for x in range(stride):  # the five filter types, each against left, above, upper left
+            a, b = line[x - 3] if x >= 3 else 0, above[x]
+            c = above[x - 3] if x >= 3 else 0
+            p = a + b - c
+            nearest = min((abs(p - a), 0, a), (abs(p - b), 1, b), (abs(p - c), 2, c))[2]
+            line[x] = (line[x] + (0, a, b, (a + b) // 2, nearest)[kind]) % 256
+        rows.append([tuple(line[i:i + 3]) for i in range(0, stride, 3)])
+        above = line
+    return rows

@@ -83,6 +83,17 @@ class TestLoadingFailures:
         assert (r.status, r.out, r.err) == (
             1, "", "could not resolve symbol hprepareShutdown in wrapper module\n")
 
+    def test_a_bridge_without_the_window_dump_refuses_dump_windows(self, tmp_path):
+        """The recording bridge forwards the 50 exports and no optional one."""
+        out = tmp_path / "out"
+        r = run_copy(os.path.join(BRIDGES, "recording", PROGRAM), "--no-dialogs",
+                     "--dump-windows", native_path(str(out)), "x.hdev",
+                     env={"VELOTRAX_BRIDGE_TARGET": native_path(REAL_BRIDGE)})
+        bridge = native_path(os.path.join(BRIDGES, "recording", BRIDGE_FILE))
+        assert (r.status, r.err) == (
+            1, f"the bridge {bridge} cannot dump windows: it has no hdumpWindows entry\n")
+        assert not out.exists()
+
 
 class TestTruncatedLibraries:
     """A library cut short, as an interrupted copy leaves it, fails to load like any other bad

@@ -218,3 +218,17 @@ def test_sigterm_ends_every_child_and_writes_the_report(tmp_path):
     assert left == []
     cases = valid(str(tmp_path / "r.xml"))
     assert 3 <= len(cases) < 20
+
+
+@pytest.mark.parametrize("options", [(), ("-s",)])
+def test_pictures_are_the_report_s_attachments(tmp_path, options):
+    write(tmp_path, "draw.hdev", script(procedure("main", [
+        "dev_open_window (0, 0, 32, 24, 'black', W1)",
+        "dev_open_window (0, 0, 32, 24, 'white', W2)"])))
+    r = velotrax(*options, "--dump-windows", "pics", "--report", "r.xml", "draw.hdev",
+                 cwd=str(tmp_path))
+    assert r.status == 0, r
+    [case] = valid(str(tmp_path / "r.xml"))
+    pictures = [native(str(tmp_path / "pics" / f"draw.hdev-main-{n}.png")) for n in (1, 2)]
+    assert re.findall(r"\[\[ATTACHMENT\|(.*)\]\]", case.system_out) == pictures
+    assert all(os.path.exists(tmp_path / "pics" / f"draw.hdev-main-{n}.png") for n in (1, 2))

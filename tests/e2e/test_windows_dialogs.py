@@ -1,6 +1,6 @@
-"""Message boxes and the open-file dialog of the Windows programs, on a virtual display."""
+"""Message boxes, the open-file dialog and the graphics windows of the Windows programs, on a
+virtual display."""
 import os
-import select
 import subprocess
 import tempfile
 import time
@@ -8,7 +8,8 @@ import time
 import pytest
 
 from conftest import TIMEOUT, WINDOWS, command, environment, native_path, text
-from runs import printing, procedure, script, write
+from runs import printing, procedure, script, virtual_screen, write
+from test_window_dump import DRAWING, assert_drawing_dumped
 
 # One worker of a parallel run takes the whole module, so its screen and prefix are made once.
 pytestmark = [pytest.mark.skipif(not WINDOWS, reason="Windows dialogs, shown by Wine under Xvfb"),
@@ -23,34 +24,6 @@ _screen_prefix = {}
 
 def on_screen(display):
     return environment({"DISPLAY": display, **_screen_prefix})
-
-
-def virtual_screen():
-    """An Xvfb server on a display number it picks itself and tells through -displayfd (other
-    tests may run screens at the same time); the server and the display's name."""
-    reading, writing = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(writing), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp", "-noreset"], pass_fds=(writing,),
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(writing)
-    try:
-        told = b""
-        deadline = time.monotonic() + TIMEOUT
-        while not told.endswith(b"\n"):
-            left = deadline - time.monotonic()
-            if left <= 0 or not select.select([reading], [], [], left)[0]:
-                server.kill()
-                server.wait(timeout=TIMEOUT)
-                raise AssertionError("Xvfb never told its display number")
-            chunk = os.read(reading, 16)
-            if not chunk:
-                server.wait(timeout=TIMEOUT)
-                raise AssertionError(f"Xvfb ended with status {server.returncode} before it "
-                                     "told its display number")
-            told += chunk
-    finally:
-        os.close(reading)
-    return server, ":" + told.decode().strip()
 
 
 @pytest.fixture(scope="module")
@@ -200,3 +173,13 @@ def test_the_script_chosen_in_the_dialog_is_run_by_the_separate_child(session, t
     status, out, _ = s.finish()
     assert status == 0
     assert out.count("hello\n") == 1
+
+
+def test_screen_windows_are_dumped(session, tmp_path):
+    write(tmp_path, "draw.hdev", script(procedure("main", DRAWING)))
+    s = session("--no-dialogs", "--no-default-window", "--dump-windows",
+                native_path(str(tmp_path / "out")), native_path(str(tmp_path / "draw.hdev")))
+    status, _, err = s.finish()
+    assert status == 0, err
+    # The script lies outside the start directory: its file name alone.
+    assert_drawing_dumped(tmp_path / "out", "draw.hdev-main")

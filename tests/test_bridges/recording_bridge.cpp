@@ -1,9 +1,10 @@
-// A bridge for tests: exports the same 50 functions as the real one, forwards each call to the
-// bridge named by VELOTRAX_BRIDGE_TARGET and appends one line per call to the file named by
-// VELOTRAX_BRIDGE_LOG: the export's name, its arguments ("text", numbers, ptr or null) and
-// " = error" when it returned an error record. Calls from a separate-mode child start with
-// "child ". When it binds its target it also logs "mapped " + each vision-library file the
-// process has mapped. Built with RECORDING_BRIDGE_WITHOUT_PREPARE_SHUTDOWN it lacks that export.
+// A bridge for tests: exports the same 50 functions as the real one (none of the optional ones,
+// like an older bridge), forwards each call to the bridge named by VELOTRAX_BRIDGE_TARGET and
+// appends one line per call to the file named by VELOTRAX_BRIDGE_LOG: the export's name, its
+// arguments ("text", numbers, ptr or null) and " = error" when it returned an error record.
+// Calls from a separate-mode child start with "child ". When it binds its target it also logs
+// "mapped " + each vision-library file the process has mapped. Built with
+// RECORDING_BRIDGE_WITHOUT_PREPARE_SHUTDOWN it lacks that export.
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>

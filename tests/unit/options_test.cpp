@@ -81,6 +81,16 @@ TEST(OptionValues, ListsAccumulateInOrderAndValuesAreCopied) {
   EXPECT_TRUE(p.settings.scriptArguments.empty());
 }
 
+TEST(OptionValues, TheDumpDirectoryIsMadeAbsoluteAndMustNotBeEmpty) {
+  Parsed p = parse({"--dump-windows", "out", "x.hdev"});
+  ASSERT_EQ(p.result, OptionResult::proceed);
+  EXPECT_EQ(p.settings.dumpWindows, (std::filesystem::current_path() / "out").string());
+
+  p = parse({"--dump-windows", "", "x.hdev"});
+  EXPECT_EQ(p.result, OptionResult::failed);
+  EXPECT_EQ(p.err, "the option '--dump-windows' needs a directory\n");
+}
+
 TEST(OptionValues, DefaultsWhenNotGiven) {
   Parsed p = parse({"x.hdev"});
   EXPECT_EQ(p.settings.debugPort, 57786);

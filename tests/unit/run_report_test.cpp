@@ -34,7 +34,7 @@ TEST(XmlText, KeepsWhatXmlCarriesAndEscapesTheRest) {
       {"not a character \xEF\xBF\xBF", false,
        "not a character \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
   };
-  for (const auto& c : cases) EXPECT_EQ(xmlText(c.text, c.attribute), c.xml) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(xmlText(c.text, c.attribute), c.xml);
 }
 
 TEST(RunRecordText, ComesBackWholeAndRefusesDamage) {
@@ -58,7 +58,7 @@ TEST(RunRecordText, ComesBackWholeAndRefusesDamage) {
   const std::string damaged[] = {
       "",       text.substr(0, text.size() - 1),  text + "x", "99999999999999999999\n", "5\nab\n",
       "-1\n\n", text.substr(0, text.rfind("2\n"))};
-  for (const std::string& each : damaged) EXPECT_FALSE(deserialized(each)) << each;
+  for (const std::string& each : damaged) EXPECT_FALSE(deserialized(each));
 }
 
 TEST(BatchScripts, ProceduresSayWhetherTheyTakeInput) {
@@ -74,7 +74,7 @@ TEST(BatchScripts, ProceduresSayWhetherTheyTakeInput) {
       {"plain", false}, {"outputs", false}, {"control", true}, {"iconic", true}};
   for (size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(procedures[i].name, expected[i].first);
-    EXPECT_EQ(procedures[i].takesInput, expected[i].second) << procedures[i].name;
+    EXPECT_EQ(procedures[i].takesInput, expected[i].second);
   }
 }
 
@@ -84,13 +84,13 @@ TEST(Shards, CoverTheListExactlyOnce) {
       size_t next = 0, shortest = size, longest = 0;
       for (int index = 1; index <= count; ++index) {
         const Slice slice = shardSlice(size, index, count);
-        EXPECT_EQ(slice.first, next) << size << " " << index << "/" << count;
+        EXPECT_EQ(slice.first, next);
         next = slice.last;
         shortest = std::min(shortest, slice.last - slice.first);
         longest = std::max(longest, slice.last - slice.first);
       }
-      EXPECT_EQ(next, size) << size << " in " << count;
-      EXPECT_LE(longest - shortest, 1u) << size << " in " << count;
+      EXPECT_EQ(next, size);
+      EXPECT_LE(longest - shortest, 1u);
     }
   }
 }
