@@ -11,7 +11,8 @@ import junitparser
 import pytest
 
 from conftest import BIN, WINDOWS, command, environment, run
-from runs import HALCONROOT, QUIET, native, printing, procedure, script, velotrax, write
+from runs import (HALCONROOT, QUIET, WATCHING, Session, native, printing, procedure, script,
+                  velotrax, write)
 
 SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data", "junit.xsd")
 
@@ -88,6 +89,24 @@ def test_a_full_disk_keeps_the_previous_report(folder, tmp_path):
     assert done.stdout.split()[-3:] == [".", "..", "r.xml"]  # no temporary file left behind
     [case] = valid(str(tmp_path / "after.xml"))
     assert case.name == "sum"
+
+
+@pytest.mark.parametrize("options", [(), ("-s",)])
+def test_in_watch_mode_the_report_holds_the_latest_pass(tmp_path, options):
+    write(tmp_path, "flip.hdvp", script(procedure("flip", ["V := 1 / 0"], outputs=["V"])))
+    s = Session("-w", *options, "--report", "r.xml", "flip.hdvp", cwd=str(tmp_path))
+    try:
+        s.wait_for(WATCHING, 2)
+        [case] = valid(str(tmp_path / "r.xml"))
+        assert failure_of(case).type == "HDevEngineException"
+        write(tmp_path, "flip.hdvp", script(procedure("flip", ["V := 1"], outputs=["V"])))
+        # A pass that a second change ends leaves the report as it was: wait for the one after.
+        s.wait_until(lambda: failure_of(valid(str(tmp_path / "r.xml"))[0]) is None,
+                     "a report of the passing run")
+        [case] = valid(str(tmp_path / "r.xml"))
+        assert "V: 1" in case.system_out
+    finally:
+        s.close()
 
 
 def batch_folder(d, count):
