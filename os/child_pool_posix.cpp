@@ -75,7 +75,8 @@ class PosixChildPool : public ChildPool {
     interruptWriteEnd.store(-1);
   }
 
-  size_t capacity() const override { return 1024; }
+  // Each child holds a descriptor while it runs; the usual limit is 1024 per process.
+  size_t capacity() const override { return 256; }
 
   OsResult<int> start(const Variables& variables, const std::string& outputPath) override {
     std::vector<std::string> arguments = ownArguments();
@@ -91,6 +92,13 @@ class PosixChildPool : public ChildPool {
                                       argv.data(), envp.data()))
       return OsFailure{"posix_spawn", error, errorText(error)};
     Child child{pid, UniqueFd(pidfdAvailable() ? openPidfd(pid) : -1)};
+    if (pidfdAvailable() && !child.ended) {
+      // A child whose end could not be heard would never be seen again.
+      const OsFailure failure = lastFailure("pidfd_open");
+      killGroup(pid);
+      reapStatus(pid);
+      return failure;
+    }
     const int number = next_++;
     children_.emplace(number, std::move(child));
     return number;

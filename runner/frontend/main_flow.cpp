@@ -78,8 +78,10 @@ int runStages(const RunSettings& settings) {
   const std::optional<std::string> halconroot = prepareHalconEnvironment(settings);
   if (!halconroot) return 1;
   if (!settings.all.empty()) {
-    // The batch's children run the scripts; here the bridge is only checked.
+    // The batch's children run the scripts; here the bridge and the dump directory are only
+    // checked, once for all.
     bindEngineClient(settings.verbose);
+    prepareWindowDump(settings);
     return runBatch(settings);
   }
   const LocatedScript script = runSetUp(settings);
