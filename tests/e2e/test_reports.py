@@ -146,6 +146,8 @@ def batch(tmp_path_factory):
     return d, batch_folder(d / "scripts", BATCH_SIZE)
 
 
+# Hundreds of runs: room for a sanitizer build on a busy machine.
+@pytest.mark.timeout(120)
 def test_a_batch_reports_every_script_once(batch):
     d, kinds = batch
     r = velotrax("--all", "scripts", "--jobs", "3", "--timeout", "3", "--report", "all.xml",
@@ -178,6 +180,7 @@ def test_a_batch_reports_every_script_once(batch):
             assert failure.type == "HDevEngineException", case.classname
 
 
+@pytest.mark.timeout(120)
 def test_shards_cover_the_list_once(batch):
     d, kinds = batch
     shards = []
