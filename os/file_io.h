@@ -28,4 +28,9 @@ bool isMissingFile(const OsFailure& failure);
 // When any step fails, the file at `path` is exactly as before and the new file is removed again.
 std::optional<OsFailure> replaceFile(const std::string& path, std::string_view content);
 
+// Writes `content` to the file at `path`, created or emptied first, without waiting for the
+// device: for a file this program reads back itself once the writer has ended, where a slow
+// flush would only cost time.
+std::optional<OsFailure> writeScratchFile(const std::string& path, std::string_view content);
+
 }  // namespace Velotrax::os

@@ -101,4 +101,12 @@ std::optional<OsFailure> replaceFile(const std::string& path, std::string_view c
   return failure;
 }
 
+std::optional<OsFailure> writeScratchFile(const std::string& path, std::string_view content) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  if (!fd) return lastFailure("open");
+  if (!writeAll(fd.get(), content)) return lastFailure("write");
+  if (::close(fd.release()) != 0) return lastFailure("close");
+  return std::nullopt;
+}
+
 }  // namespace Velotrax::os

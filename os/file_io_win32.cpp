@@ -116,4 +116,13 @@ std::optional<OsFailure> replaceFile(const std::string& path, std::string_view c
   return result;
 }
 
+std::optional<OsFailure> writeScratchFile(const std::string& path, std::string_view content) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return failure("CreateFile");
+  if (!writeAll(file.get(), content)) return failure("WriteFile");
+  if (!CloseHandle(file.release())) return failure("CloseHandle");
+  return std::nullopt;
+}
+
 }  // namespace Velotrax::os

@@ -104,7 +104,7 @@ bool RunRecorder::deliver(bool ok, const std::string& resultLine) {
 
   if (!recordPath_.empty()) {
     // The parent reads a missing record as a crash: nothing more to do on failure.
-    [[maybe_unused]] const auto failure = os::replaceFile(recordPath_, serialized(record_));
+    [[maybe_unused]] const auto failure = os::writeScratchFile(recordPath_, serialized(record_));
     return true;
   }
   return writeJunitReport(reportPath_, {record_}, timestamp_);
