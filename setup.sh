@@ -9,7 +9,7 @@ packages=(
   libboost1.81-dev libboost-program-options1.81-dev libboost-filesystem1.81-dev
   libboost-system1.81-dev libboost-thread1.81-dev libboost-regex1.81-dev
   libgtest-dev libgmock-dev libpugixml-dev libpng-dev libx11-dev libxrandr-dev python3
-  python3-pytest python3-pytest-timeout python3-pytest-xdist
+  python3-pytest python3-pytest-timeout python3-pytest-xdist python3-junitparser libxml2-utils
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 xvfb xdotool xauth strace x11-utils
   clang clang-14 clang-format libclang-rt-14-dev libfuzzer-14-dev hyperfine
   lintian unzip man-db
