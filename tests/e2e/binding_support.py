@@ -76,8 +76,11 @@ def registry(tmp_path):
 
 
 def wine_reg(*args):
-    subprocess.run(["wine", "reg", *args], env=environment(), stdin=subprocess.DEVNULL,
-                   capture_output=True, check=True, timeout=60)
+    """The registry editor, started like every program under test: a start that Wine fails
+    silently is repeated and counted. A failure names what the editor said."""
+    from conftest import completed
+    done = completed(["wine", "reg", *args], env=environment(), capture_output=True)
+    assert done.returncode == 0, f"wine reg {' '.join(args)}: status {done.returncode}, {done}"
 
 
 @pytest.fixture
