@@ -6,7 +6,7 @@ import subprocess
 
 import pytest
 
-from conftest import BIN, HALCONROOT, WINDOWS, environment, native_path
+from conftest import BIN, HALCONROOT, WINDOWS, completed, environment, native_path
 
 BUILD = os.path.dirname(os.path.abspath(BIN))
 INSTALLATIONS = os.path.join(BUILD, "test-installations")
@@ -78,7 +78,6 @@ def registry(tmp_path):
 def wine_reg(*args):
     """The registry editor, started like every program under test: a start that Wine fails
     silently is repeated and counted. A failure names what the editor said."""
-    from conftest import completed
     done = completed(["wine", "reg", *args], env=environment(), capture_output=True)
     assert done.returncode == 0, f"wine reg {' '.join(args)}: status {done.returncode}, {done}"
 
