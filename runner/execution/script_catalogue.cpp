@@ -64,6 +64,12 @@ void addFile(const fs::path& file, bool checkonly, const std::string& startDirec
 
 }  // namespace
 
+std::string BatchScript::procedureName() const {
+  if (!procedure.empty()) return procedure;
+  const fs::path path(file);
+  return kindOf(path) == Kind::procedure ? path.stem().string() : "main";
+}
+
 std::vector<ProcedureEntry> listProcedures(std::istream& script) {
   static const std::string kOpen = "<procedure name=\"";
   std::vector<ProcedureEntry> procedures;

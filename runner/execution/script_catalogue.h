@@ -14,6 +14,9 @@ struct BatchScript {
 
   // What a child is to run: the file, with ":procedure" for a library.
   std::string childScript() const { return procedure.empty() ? file : file + ":" + procedure; }
+  // The procedure it runs: a library's, an external procedure's own (its file's name), or
+  // "main" for a program.
+  std::string procedureName() const;
 };
 
 // A procedure of a script file, and whether it takes inputs (iconic or control), which a batch

@@ -1,7 +1,6 @@
 #include "batch.h"
 
 #include <algorithm>
-#include <boost/algorithm/string/case_conv.hpp>
 #include <boost/filesystem/operations.hpp>
 #include <optional>
 #include <sstream>
@@ -58,15 +57,6 @@ struct Running {
 struct Counts {
   size_t passed = 0, failed = 0, timedOut = 0;
 };
-
-// The testcase name of a script when its child said nothing: the procedure it was to run.
-std::string procedureName(const BatchScript& script) {
-  if (!script.procedure.empty()) return script.procedure;
-  const fs::path file(script.file);
-  return boost::algorithm::to_lower_copy(file.extension().string()) == ".hdvp"
-             ? file.stem().string()
-             : "main";
-}
 
 // The end of what a child wrote, without the banner every run starts with.
 std::string outputTail(const std::string& path) {
@@ -203,7 +193,7 @@ class Batch {
     const BatchScript& script = scripts_[index];
     RunRecord record;
     record.className = scriptClassName(script.file, settings_.startDirectory);
-    record.name = procedureName(script);
+    record.name = script.procedureName();
     record.failureMessage = message;
     record.failureType = type;
     record.failureText = std::move(text);
