@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One Wine prefix per test run: "start DIR [HOLDER.exe]" creates it and keeps its server alive,
 # and HOLDER.exe, when given, keeps its desktop up (start returns once it does), so Windows
-# programs start in a fraction of a# second; "stop DIR" ends the server with everything in it and removes the prefix.
+# programs start in a fraction of a second; "stop DIR" ends the server with everything in it
+# and removes the prefix.
 set -euo pipefail
 action=$1
 export WINEPREFIX=$2 WINEDEBUG=-all

@@ -2,7 +2,6 @@
 platform's names, and registered installations (a registry file on Linux, `wine reg add`
 into the suite's prefix under Wine)."""
 import os
-import subprocess
 
 import pytest
 

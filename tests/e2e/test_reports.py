@@ -11,7 +11,7 @@ import time
 import junitparser
 import pytest
 
-from conftest import BIN, WINDOWS, command, environment, run
+from conftest import WINDOWS, command, environment
 from runs import (HALCONROOT, QUIET, WATCHING, Session, native, printing, procedure, script,
                   velotrax, write)
 

@@ -5,8 +5,6 @@ Natively the runner sits on a pseudo-terminal, so keys can be typed; under Wine 
 pipe and has no keys, so a session there ends by ending the process."""
 import os
 import re
-import shutil
-import tempfile
 import time
 
 import pytest
