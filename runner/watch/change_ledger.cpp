@@ -8,6 +8,8 @@
 
 #include <boost/filesystem/operations.hpp>
 
+#include "os/file_io.h"
+
 namespace fs = boost::filesystem;
 
 namespace Velotrax {
@@ -97,6 +99,31 @@ void ChangeLedger::watch(std::vector<std::string> directories) {
   directories_ = std::move(directories);
 }
 
+void ChangeLedger::ignore(std::vector<std::string> files) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  ignored_ = std::move(files);
+}
+
+bool ChangeLedger::isIgnored(const std::string& path) {
+  std::vector<std::string> ignored;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    ignored = ignored_;
+  }
+  const fs::path changed(path);
+  const std::string name = changed.filename().string();
+  for (const std::string& file : ignored) {
+    const fs::path own(file);
+    if (name != own.filename().string() && !os::isOwnTemporary(name)) continue;
+    // The same directory, however either path spells it.
+    boost::system::error_code error;
+    if (fs::equivalent(changed.parent_path().empty() ? "." : changed.parent_path(),
+                       own.parent_path().empty() ? "." : own.parent_path(), error))
+      return true;
+  }
+  return false;
+}
+
 void ChangeLedger::beginRun() {
   std::lock_guard<std::mutex> hold(mutex_);
   running_ = true;
@@ -139,6 +166,7 @@ ChangeLedger::Entry ChangeLedger::recorded(const std::string& path) {
 }
 
 bool ChangeLedger::counts(const std::string& path) {
+  if (isIgnored(path)) return false;
   Entry before;
   bool running;
   {

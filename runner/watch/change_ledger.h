@@ -15,6 +15,11 @@ class ChangeLedger {
   // The directories whose direct entries are recorded.
   void watch(std::vector<std::string> directories);
 
+  // Files the runner writes after every pass (the report), whose content differs each time: their
+  // changes, and those of the temporaries they are written through, never count. Without this a
+  // report in a watched directory would start one pass after another.
+  void ignore(std::vector<std::string> files);
+
   // A run begins: changes reported from now on count only when the content changed.
   void beginRun();
   // Records what the entries hold now (after a run; before the first one), with the content of
@@ -42,9 +47,11 @@ class ChangeLedger {
 
  private:
   Entry recorded(const std::string& path);
+  bool isIgnored(const std::string& path);
 
   std::mutex mutex_;
   std::vector<std::string> directories_;
+  std::vector<std::string> ignored_;
   std::map<std::string, Entry> entries_;
   bool recorded_ = false;
   bool running_ = false;

@@ -61,6 +61,7 @@ bool runDriver(const RunRequest& request, const std::vector<ProcedureArgument>& 
                           settings.watchDirs.end());
   for (std::string& imported : scanScriptImports(scriptSearch(request), script.scriptPath))
     loop.directories.push_back(std::move(imported));
+  if (!settings.report.empty()) loop.ownFiles.push_back(settings.report);
   loop.state = std::make_shared<WatchState>();
   WatchState* state = loop.state.get();
   loop.run = [&pass, state](int& elapsedMs) { return pass(state, elapsedMs); };

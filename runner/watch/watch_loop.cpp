@@ -42,6 +42,7 @@ Next waitForChangeOrKey(const WatchLoop& loop) {
 bool runWatchLoop(const WatchLoop& loop) {
   WatchState& state = *loop.state;
   state.ledger().watch(loop.directories);
+  state.ledger().ignore(loop.ownFiles);
   state.ledger().record();
   state.beginPass();
   for (;;) {

@@ -22,6 +22,8 @@ struct WatchLoop {
   std::function<void(bool success, int elapsedMs)> report;
   // Watched directories: the watch list, then the script's import directories.
   std::vector<std::string> directories;
+  // Files the pass itself writes (the report), which are no change.
+  std::vector<std::string> ownFiles;
   os::ConsoleInput* keys = nullptr;
   std::shared_ptr<WatchState> state;
   // How the watcher watches.
