@@ -28,9 +28,9 @@ bool isMissingFile(const OsFailure& failure);
 // When any step fails, the file at `path` is exactly as before and the new file is removed again.
 std::optional<OsFailure> replaceFile(const std::string& path, std::string_view content);
 
-// Whether `fileName` (a name without directory) is one of the temporary files replaceFile of this
-// process writes before it renames them: a watch of the target's directory sees them come and go.
-bool isOwnTemporary(const std::string& fileName);
+// How the names of the temporary files that replaceFile of this process writes, before it renames
+// them, begin: a watch of the target's directory sees them come and go.
+std::string ownTemporaryPrefix();
 
 // Writes `content` to the file at `path`, created or emptied first, without waiting for the
 // device: for a file this program reads back itself once the writer has ended, where a slow

@@ -10,6 +10,10 @@
 
 namespace Velotrax::os {
 
+std::string ownTemporaryPrefix() {
+  return ".tmp-" + std::to_string(::getpid()) + "-";
+}
+
 namespace {
 
 // The directory part of `path` with its slash, or nothing for a bare name.
@@ -18,16 +22,11 @@ std::string directoryOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The name of this process's temporaries, before their counter.
-std::string temporaryPrefix() {
-  return ".tmp-" + std::to_string(::getpid()) + "-";
-}
-
 // A new file beside the target, never one that exists: named by process and a counter.
 UniqueFd createTemporary(const std::string& directory, std::string& name) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = directory + temporaryPrefix() + std::to_string(counter++);
+    name = directory + ownTemporaryPrefix() + std::to_string(counter++);
     UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd || errno != EEXIST) return fd;
   }
@@ -93,10 +92,6 @@ OsResult<std::string> readRegularFile(const std::string& path) {
 
 bool isMissingFile(const OsFailure& failure) {
   return failure.step == "open" && (failure.code == ENOENT || failure.code == ENOTDIR);
-}
-
-bool isOwnTemporary(const std::string& fileName) {
-  return fileName.compare(0, temporaryPrefix().size(), temporaryPrefix()) == 0;
 }
 
 std::optional<OsFailure> replaceFile(const std::string& path, std::string_view content) {

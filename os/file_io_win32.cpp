@@ -8,6 +8,10 @@
 
 namespace Velotrax::os {
 
+std::string ownTemporaryPrefix() {
+  return ".tmp-" + std::to_string(GetCurrentProcessId()) + "-";
+}
+
 namespace {
 
 // The last error as the failure of `step`, its message without the line break it ends with, to
@@ -27,16 +31,11 @@ std::string directoryOf(const std::string& path) {
   return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : std::string();
 }
 
-// The name of this process's temporaries, before their counter.
-std::string temporaryPrefix() {
-  return ".tmp-" + std::to_string(GetCurrentProcessId()) + "-";
-}
-
 // A new file beside the target, never one that exists: named by process and a counter.
 UniqueHandle createTemporary(const std::string& directory, std::string& name) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = directory + temporaryPrefix() + std::to_string(counter++);
+    name = directory + ownTemporaryPrefix() + std::to_string(counter++);
     UniqueHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file || GetLastError() != ERROR_FILE_EXISTS) return file;
@@ -105,10 +104,6 @@ OsResult<std::string> readRegularFile(const std::string& path) {
 bool isMissingFile(const OsFailure& failure) {
   return failure.step == "CreateFile" &&
          (failure.code == ERROR_FILE_NOT_FOUND || failure.code == ERROR_PATH_NOT_FOUND);
-}
-
-bool isOwnTemporary(const std::string& fileName) {
-  return fileName.compare(0, temporaryPrefix().size(), temporaryPrefix()) == 0;
 }
 
 std::optional<OsFailure> replaceFile(const std::string& path, std::string_view content) {

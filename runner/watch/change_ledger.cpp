@@ -112,9 +112,10 @@ bool ChangeLedger::isIgnored(const std::string& path) {
   }
   const fs::path changed(path);
   const std::string name = changed.filename().string();
+  const bool temporary = name.rfind(os::ownTemporaryPrefix(), 0) == 0;
   for (const std::string& file : ignored) {
     const fs::path own(file);
-    if (name != own.filename().string() && !os::isOwnTemporary(name)) continue;
+    if (!temporary && name != own.filename().string()) continue;
     // The same directory, however either path spells it.
     boost::system::error_code error;
     if (fs::equivalent(changed.parent_path().empty() ? "." : changed.parent_path(),
